@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <vector>
+
+class QMenuBar;
+
+// Every command of the menu bar, in menu order, as data: the menus are built
+// from this table and the tests check it, so the two cannot drift apart.
+enum class CommandId {
+    newBookmark,
+    newWindow,
+    importBookmarks,
+    exportJSON,
+    exportNetscapeHTML,
+    fetchFavicons,
+    closeWindow,
+    quit,
+    undo,
+    redo,
+    cut,
+    copy,
+    paste,
+    selectAll,
+    find,
+    settings,
+    showDescriptions,
+    help,
+    bookmarklet,
+    checkForUpdates,
+    about,
+};
+
+enum class MenuPlacement { file, exportSubmenu, edit, view, help };
+
+struct CommandSpec {
+    CommandId id;
+    MenuPlacement menu;
+    const char* title; // English source text, translated when the menu is built
+    QString symbol;    // empty: none
+    QKeySequence shortcut;
+    bool checkable = false;
+    bool dividerBefore = false;
+};
+
+const std::vector<CommandSpec>& commandTable();
+
+// Runs a command; the application implements it.
+class CommandTarget {
+public:
+    virtual ~CommandTarget() = default;
+    virtual void runCommand(CommandId id) = 0;
+    // The current state of a checkable command.
+    virtual bool isCommandChecked(CommandId id) const = 0;
+};
+
+// Fills a window's menu bar from the table. Checkable items follow
+// `target`'s state each time their menu opens.
+void buildMenuBar(QMenuBar& menuBar, CommandTarget& target);

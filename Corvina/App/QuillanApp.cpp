@@ -1,0 +1,248 @@
+#include "Corvina/App/QuillanApp.h"
+
+#include "Corvina/App/AppNotifications.h"
+#include "Corvina/App/CorvinaAppDelegate.h"
+#include "Corvina/App/LibraryWindow.h"
+#include "Corvina/App/SearchField.h"
+#include "Corvina/App/UpdateAlert.h"
+#include "Corvina/App/UrlEvents.h"
+#include "Corvina/App/WindowCoordinator.h"
+#include "Corvina/App/WindowWork.h"
+#include "Corvina/ImportExport/ExportFormat.h"
+#include "Corvina/Library/LegacyMigration.h"
+#include "Corvina/Library/LibraryStore.h"
+#include "Corvina/Settings/SettingsWindow.h"
+#include "Corvina/Settings/SyncStatus.h"
+#include "platform/Notifications/NotificationCenter.h"
+#include "platform/Store/ModelContainer.h"
+#include "platform/Updater/UpdaterController.h"
+#include "shared/Preferences.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QToolBar>
+#include <QUrl>
+
+QuillanApp::QuillanApp() = default;
+QuillanApp::~QuillanApp() {
+    // Windows hold references into the container; they go first.
+    for (const QPointer<LibraryWindow>& window : std::as_const(m_windows))
+        delete window.data();
+    delete m_settingsWindow.data();
+}
+
+Result<std::unique_ptr<QuillanApp>, QString> QuillanApp::start(const AppLocations& locations) {
+    std::unique_ptr<QuillanApp> app(new QuillanApp());
+
+    // 1. The Show Descriptions preference (opens the shared suite on first use).
+    app->m_preferences = &Preferences::shared();
+    // 2.
+    app->m_windowCoordinator = std::make_unique<WindowCoordinator>();
+    // 3. The updater is ready at once; it checks only when asked.
+    app->m_network = std::make_unique<QNetworkAccessManager>();
+    app->m_updaterController = std::make_unique<UpdaterController>(*app->m_network);
+    app->m_updatePresenter = std::make_unique<UpdateAlert>();
+    app->m_updaterController->setPresenter(app->m_updatePresenter.get());
+    // 4. No cloud service here: the status is local-only.
+    app->m_syncStatus = std::make_unique<SyncStatus>(SyncStatus::Mode::localOnly);
+
+    // 5.–7. The schema is the bookmark's; the file lives in the "Quillan" folder.
+    const QString storeFile =
+        locations.storeFile.isEmpty() ? library::storeFilePath() : locations.storeFile;
+    auto container = library::openStore(storeFile);
+    if (!container)
+        return Failure{library::openFailureMessage(container.error())};
+    app->m_container = std::move(container).value();
+
+    // 8.
+    const std::optional<QString> legacyFolder =
+        locations.useStandardLegacyFolder ? library::legacyFolder() : locations.legacyFolder;
+    library::migrateLegacyBookmarks(app->m_container->mainContext(), legacyFolder);
+
+    // 9. Only the first URL of an event is used.
+    app->m_appDelegate = std::make_unique<CorvinaAppDelegate>();
+    app->m_appDelegate->onOpenURLs = [](const QList<Url>& urls) {
+        if (!urls.isEmpty())
+            handleCorvinaURL(urls.first());
+    };
+    return app;
+}
+
+bool QuillanApp::showDescriptions() const {
+    return m_preferences->showDescriptions();
+}
+
+LibraryWindow* QuillanApp::openWindow() {
+    auto* window = new LibraryWindow(m_container->mainContext(), *m_windowCoordinator);
+    m_windows.removeAll(nullptr);
+    m_windows.append(window);
+    buildMenuBar(*window->menuBar(), *this);
+    connect(window, &LibraryWindow::startWorkRequested, this, [this] { runWindowWork(false); });
+    connect(window, &LibraryWindow::activationWorkRequested, this, [this] { runWindowWork(true); });
+    Q_EMIT windowOpened(window);
+    window->show();
+    return window;
+}
+
+void QuillanApp::runWindowWork(bool activation) {
+    store::ModelContext& context = m_container->mainContext();
+    if (m_inboxMaintenance)
+        m_inboxMaintenance->drainInbox(context);
+    // A failed save keeps its changes for the next one.
+    (void)context.save();
+    if (m_inboxMaintenance)
+        m_inboxMaintenance->refreshDuplicateIndex(context);
+    if (activation)
+        m_syncStatus->refreshAccountStatus();
+}
+
+void QuillanApp::openSettings() {
+    if (!m_settingsWindow)
+        m_settingsWindow = new SettingsWindow(*m_preferences, *m_syncStatus);
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+}
+
+void QuillanApp::newBookmark() {
+    if (m_windowCoordinator->openWindowCount() < 1) {
+        m_windowCoordinator->setPendingNewBookmark(true);
+        openWindow();
+        return;
+    }
+    NotificationCenter::defaultCenter().post(appnotification::kAddBookmarkRequested);
+}
+
+void QuillanApp::focusSearch() {
+    QWidget* window = QApplication::activeWindow();
+    if (!window)
+        return;
+    if (auto* mainWindow = qobject_cast<QMainWindow*>(window)) {
+        const QList<QToolBar*> toolBars = mainWindow->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
+        for (QToolBar* toolBar : toolBars) {
+            for (QAction* action : toolBar->actions()) {
+                if (auto* field = qobject_cast<SearchField*>(toolBar->widgetForAction(action))) {
+                    field->beginSearchInteraction();
+                    return;
+                }
+            }
+        }
+    }
+    // No tool bar search item: the first search field of the window, depth first.
+    const std::function<QLineEdit*(QWidget*)> firstField = [&](QWidget* widget) -> QLineEdit* {
+        if (auto* field = qobject_cast<SearchField*>(widget))
+            return field;
+        for (QObject* child : widget->children()) {
+            if (auto* childWidget = qobject_cast<QWidget*>(child)) {
+                if (QLineEdit* found = firstField(childWidget))
+                    return found;
+            }
+        }
+        return nullptr;
+    };
+    if (QLineEdit* field = firstField(window)) {
+        field->setFocus(Qt::ShortcutFocusReason);
+        field->selectAll();
+    }
+}
+
+void QuillanApp::openHelpPage(const QString& page) {
+    // Installed next to the program, or still in the source tree when run from a build.
+    const QStringList candidates = {
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/corvina/pages/") + page,
+        QStringLiteral(CORVINA_SOURCE_DIR "/packaging/pages/") + page,
+    };
+    for (const QString& candidate : candidates) {
+        if (QFileInfo::exists(candidate)) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath()));
+            return;
+        }
+    }
+}
+
+bool QuillanApp::isCommandChecked(CommandId id) const {
+    return id == CommandId::showDescriptions && showDescriptions();
+}
+
+void QuillanApp::runCommand(CommandId id) {
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    const auto onFocus = [](const char* method) {
+        if (QWidget* focus = QApplication::focusWidget())
+            QMetaObject::invokeMethod(focus, method);
+    };
+    switch (id) {
+    case CommandId::newBookmark:
+        newBookmark();
+        break;
+    case CommandId::newWindow:
+        openWindow();
+        break;
+    case CommandId::importBookmarks:
+        center.post(appnotification::kImportRequested);
+        break;
+    case CommandId::exportJSON:
+        center.post(appnotification::kExportRequested, QVariant::fromValue(ExportFormat::json));
+        break;
+    case CommandId::exportNetscapeHTML:
+        center.post(appnotification::kExportRequested, QVariant::fromValue(ExportFormat::netscapeHTML));
+        break;
+    case CommandId::fetchFavicons:
+        center.post(appnotification::kFaviconsFetchRequested);
+        break;
+    case CommandId::closeWindow:
+        if (QWidget* window = QApplication::activeWindow())
+            window->close();
+        break;
+    case CommandId::quit:
+        QApplication::closeAllWindows();
+        QApplication::quit();
+        break;
+    case CommandId::undo:
+        onFocus("undo");
+        break;
+    case CommandId::redo:
+        onFocus("redo");
+        break;
+    case CommandId::cut:
+        onFocus("cut");
+        break;
+    case CommandId::copy:
+        onFocus("copy");
+        break;
+    case CommandId::paste:
+        onFocus("paste");
+        break;
+    case CommandId::selectAll:
+        onFocus("selectAll");
+        break;
+    case CommandId::find:
+        focusSearch();
+        break;
+    case CommandId::settings:
+        openSettings();
+        break;
+    case CommandId::showDescriptions:
+        m_preferences->setShowDescriptions(!m_preferences->showDescriptions());
+        break;
+    case CommandId::help:
+        openHelpPage(QStringLiteral("help.html"));
+        break;
+    case CommandId::bookmarklet:
+        openHelpPage(QStringLiteral("bookmarklet.html"));
+        break;
+    case CommandId::checkForUpdates:
+        m_updaterController->checkForUpdates();
+        break;
+    case CommandId::about:
+        QMessageBox::about(QApplication::activeWindow(), tr("About Corvina"),
+                           tr("<b>Corvina</b> %1<br>A library for the pages you want to keep.")
+                               .arg(QCoreApplication::applicationVersion()));
+        break;
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Corvina/App/Commands.h"
+#include "Corvina/App/LibraryWindow.h"
+#include "Corvina/Settings/SettingsWindow.h"
+#include "platform/Core/Result.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class CorvinaAppDelegate;
+class InboxMaintenance;
+
+class Preferences;
+class QNetworkAccessManager;
+
+class SyncStatus;
+class UpdaterController;
+struct UpdateAlertPresenter;
+class WindowCoordinator;
+namespace store {
+class ModelContainer;
+}
+
+// Where the application keeps its data; tests point these elsewhere.
+struct AppLocations {
+    QString storeFile;                   // empty: the standard "Quillan.store"
+    std::optional<QString> legacyFolder; // unset: the standard "Quillan" folder
+    bool useStandardLegacyFolder = true;
+};
+
+// The application value: created once per process, it opens the store,
+// moves the legacy file in, and owns the shared objects, the windows'
+// commands and the settings window.
+class QuillanApp : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    // Runs the start-up sequence. On failure the error is the line to print.
+    static Result<std::unique_ptr<QuillanApp>, QString> start(const AppLocations& locations = {});
+    ~QuillanApp() override;
+
+    store::ModelContainer& container() { return *m_container; }
+    SyncStatus& syncStatus() { return *m_syncStatus; }
+    WindowCoordinator& windowCoordinator() { return *m_windowCoordinator; }
+    CorvinaAppDelegate& appDelegate() { return *m_appDelegate; }
+    Preferences& preferences() { return *m_preferences; }
+    QNetworkAccessManager& network() { return *m_network; }
+    bool showDescriptions() const;
+
+    void setInboxMaintenance(InboxMaintenance* maintenance) { m_inboxMaintenance = maintenance; }
+
+    // A new window of the "main" group, shown.
+    LibraryWindow* openWindow();
+    void openSettings();
+    SettingsWindow* settingsWindow() const { return m_settingsWindow; }
+
+    // CommandTarget
+    void runCommand(CommandId id) override;
+    bool isCommandChecked(CommandId id) const override;
+
+    void newBookmark();
+    static void focusSearch();
+
+Q_SIGNALS:
+    void windowOpened(LibraryWindow* window);
+
+private:
+    QuillanApp();
+    void runWindowWork(bool activation);
+    void openHelpPage(const QString& page);
+
+    Preferences* m_preferences = nullptr;
+    std::unique_ptr<WindowCoordinator> m_windowCoordinator;
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    std::unique_ptr<UpdaterController> m_updaterController;
+    std::unique_ptr<UpdateAlertPresenter> m_updatePresenter;
+    std::unique_ptr<SyncStatus> m_syncStatus;
+    std::unique_ptr<store::ModelContainer> m_container;
+    std::unique_ptr<CorvinaAppDelegate> m_appDelegate;
+    InboxMaintenance* m_inboxMaintenance = nullptr;
+    QPointer<SettingsWindow> m_settingsWindow;
+    QList<QPointer<LibraryWindow>> m_windows;
+};

@@ -1,0 +1,43 @@
+#include "Corvina/App/CommandLine.h"
+#include "Corvina/App/CorvinaAppDelegate.h"
+#include "Corvina/App/QuillanApp.h"
+#include "platform/Core/SystemLog.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+void describe(QCoreApplication& app) {
+    app.setApplicationName(QStringLiteral("corvina"));
+    app.setOrganizationName(QStringLiteral("Corvina"));
+    app.setApplicationVersion(QStringLiteral(CORVINA_VERSION));
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    if (cli::wantsCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        describe(app);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return cli::run(app.arguments(), out, err);
+    }
+
+    QApplication app(argc, argv);
+    describe(app);
+    app.setApplicationDisplayName(QStringLiteral("Corvina"));
+    app.setDesktopFileName(QStringLiteral("corvina"));
+    auto started = QuillanApp::start();
+    if (!started) {
+        standardErrorLine(started.error());
+        return EXIT_FAILURE;
+    }
+    QuillanApp& corvina = *started.value();
+    corvina.openWindow();
+    corvina.appDelegate().handleArguments(app.arguments().mid(1));
+    return app.exec();
+}

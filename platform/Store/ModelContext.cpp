@@ -1,0 +1,334 @@
+#include "platform/Store/ModelContext.h"
+
+#include "platform/Store/ObjectRecord.h"
+#include "platform/Store/Sqlite.h"
+#include "platform/Store/StringListCodec.h"
+
+#include <QTimeZone>
+#include <QUuid>
+#include <algorithm>
+#include <limits>
+#include <sqlite3.h>
+
+namespace store {
+
+using RecordPtr = QExplicitlySharedDataPointer<ObjectRecord>;
+
+struct ModelContext::Private {
+    explicit Private(SqliteDatabase& db) : database(db) {}
+    SqliteDatabase& database;
+    bool loaded = false;
+    bool changeQueued = false;
+    // Store order: rows as loaded (rowid order), then inserts in insertion order.
+    std::vector<RecordPtr> live;
+    std::vector<RecordPtr> inserts;
+    std::vector<RecordPtr> updates;
+    std::vector<RecordPtr> deletes;
+
+    QByteArray insertSql, updateSql, deleteSql, selectSql;
+};
+
+namespace {
+
+QByteArray quoted(const QString& identifier) {
+    QByteArray bytes = identifier.toUtf8();
+    bytes.replace('"', "\"\"");
+    return '"' + bytes + '"';
+}
+
+void bindValue(SqliteStatement& statement, int position, AttributeType type, const QVariant& value) {
+    switch (type) {
+    case AttributeType::Uuid:
+        statement.bindText(position, value.toUuid().toByteArray(QUuid::WithoutBraces));
+        return;
+    case AttributeType::String:
+        statement.bindText(position, value.toString().toUtf8());
+        return;
+    case AttributeType::StringList:
+        statement.bindText(position, encodeStringList(value.toStringList()));
+        return;
+    case AttributeType::Date: {
+        const QDateTime when = value.toDateTime();
+        if (when.isValid())
+            statement.bindInt64(position, when.toMSecsSinceEpoch());
+        else
+            statement.bindNull(position);
+        return;
+    }
+    }
+}
+
+QVariant readValue(const SqliteStatement& statement, int column, AttributeType type) {
+    switch (type) {
+    case AttributeType::Uuid:
+        return QUuid::fromString(QLatin1StringView(statement.columnTextView(column)));
+    case AttributeType::String:
+        return statement.columnString(column);
+    case AttributeType::StringList:
+        return decodeStringList(statement.columnTextView(column)).value_or(QStringList());
+    case AttributeType::Date:
+        if (statement.columnIsNull(column))
+            return QDateTime();
+        return QDateTime::fromMSecsSinceEpoch(statement.columnInt64(column), QTimeZone::utc());
+    }
+    return {};
+}
+
+void bindAll(SqliteStatement& statement, const ObjectRecord& record) {
+    const auto& attributes = record.schema->attributes;
+    for (size_t i = 0; i < attributes.size(); ++i)
+        bindValue(statement, static_cast<int>(i) + 1, attributes[i].type, record.values[i]);
+}
+
+} // namespace
+
+ModelContext::ModelContext(const EntitySchema& schema, SqliteDatabase& database)
+    : m_schema(schema)
+    , d(new Private(database)) {
+    QByteArray columns, placeholders, assignments;
+    for (size_t i = 0; i < schema.attributes.size(); ++i) {
+        const QByteArray name = quoted(schema.attributes[i].name);
+        const QByteArray separator = i == 0 ? QByteArray() : QByteArray(", ");
+        columns += separator + name;
+        placeholders += separator + '?';
+        assignments += separator + name + " = ?";
+    }
+    const QByteArray table = quoted(schema.entityName);
+    d->insertSql = "INSERT INTO " + table + " (" + columns + ") VALUES (" + placeholders + ")";
+    d->updateSql = "UPDATE " + table + " SET " + assignments + " WHERE rowid = ?";
+    d->deleteSql = "DELETE FROM " + table + " WHERE rowid = ?";
+    d->selectSql = "SELECT rowid, " + columns + " FROM " + table + " ORDER BY rowid";
+}
+
+ModelContext::~ModelContext() {
+    for (const RecordPtr& record : d->live)
+        record->context = nullptr;
+    for (const RecordPtr& record : d->deletes)
+        record->context = nullptr;
+}
+
+Result<void, StoreError> ModelContext::loadAll() {
+    if (d->loaded)
+        return {};
+    SqliteStatement select(d->database, d->selectSql.constData());
+    if (!select.isValid())
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+    std::vector<RecordPtr> loaded;
+    const auto& attributes = m_schema.attributes;
+    int code;
+    while ((code = select.step()) == SQLITE_ROW) {
+        RecordPtr record(new ObjectRecord);
+        record->schema = &m_schema;
+        record->context = this;
+        record->rowId = select.columnInt64(0);
+        record->values.reserve(attributes.size());
+        for (size_t i = 0; i < attributes.size(); ++i)
+            record->values.push_back(readValue(select, static_cast<int>(i) + 1, attributes[i].type));
+        loaded.push_back(std::move(record));
+    }
+    if (code != SQLITE_DONE)
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+    d->loaded = true;
+    // Objects inserted before the first load come after the stored ones.
+    loaded.insert(loaded.end(), d->live.begin(), d->live.end());
+    d->live = std::move(loaded);
+    return {};
+}
+
+void ModelContext::noteChange(ObjectRecord* record) {
+    if (record && !record->deleted && !record->pendingInsert && !record->pendingUpdate) {
+        record->pendingUpdate = true;
+        d->updates.emplace_back(record);
+    }
+    if (d->changeQueued)
+        return;
+    d->changeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->changeQueued = false;
+            Q_EMIT changed();
+        },
+        Qt::QueuedConnection);
+}
+
+void ModelContext::insert(const ModelObject& object) {
+    ObjectRecord* record = object.m_record.data();
+    if (!record || record->schema != &m_schema)
+        return;
+    if (record->context == this && record->deleted) {
+        // Deleted and not yet saved: bring it back.
+        record->deleted = false;
+        d->deletes.erase(std::remove(d->deletes.begin(), d->deletes.end(), RecordPtr(record)),
+                         d->deletes.end());
+        d->live.emplace_back(record);
+        if (record->rowId == 0) {
+            record->pendingInsert = true;
+            d->inserts.emplace_back(record);
+        } else {
+            noteChange(record);
+        }
+        noteChange(nullptr);
+        return;
+    }
+    if (record->context)
+        return;
+    (void)loadAll();
+    record->context = this;
+    record->pendingInsert = true;
+    d->inserts.emplace_back(record);
+    d->live.emplace_back(record);
+    noteChange(nullptr);
+}
+
+void ModelContext::remove(const ModelObject& object) {
+    ObjectRecord* record = object.m_record.data();
+    if (!record || record->context != this || record->deleted)
+        return;
+    const RecordPtr pointer(record);
+    record->deleted = true;
+    d->live.erase(std::remove(d->live.begin(), d->live.end(), pointer), d->live.end());
+    if (record->pendingInsert) {
+        // Never written: forget it entirely.
+        record->pendingInsert = false;
+        d->inserts.erase(std::remove(d->inserts.begin(), d->inserts.end(), pointer), d->inserts.end());
+        record->context = nullptr;
+    } else {
+        d->deletes.push_back(pointer);
+    }
+    if (record->pendingUpdate) {
+        record->pendingUpdate = false;
+        d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), pointer), d->updates.end());
+    }
+    noteChange(nullptr);
+}
+
+std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
+    (void)const_cast<ModelContext*>(this)->loadAll();
+    const std::vector<RecordPtr>& live = d->live;
+    std::vector<size_t> order(live.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+
+    const size_t attribute = static_cast<size_t>(sort.attribute);
+    const bool descending = sort.order == Qt::DescendingOrder;
+    Q_ASSERT(attribute < m_schema.attributes.size());
+    switch (m_schema.attributes[attribute].type) {
+    case AttributeType::Date: {
+        std::vector<qint64> keys(live.size());
+        for (size_t i = 0; i < live.size(); ++i) {
+            const QDateTime when = live[i]->values[attribute].toDateTime();
+            keys[i] = when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        }
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+        });
+        break;
+    }
+    case AttributeType::Uuid: {
+        std::vector<QUuid> keys(live.size());
+        for (size_t i = 0; i < live.size(); ++i)
+            keys[i] = live[i]->values[attribute].toUuid();
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return descending ? keys[b] < keys[a] : keys[a] < keys[b];
+        });
+        break;
+    }
+    case AttributeType::String:
+    case AttributeType::StringList: {
+        std::vector<QString> keys(live.size());
+        for (size_t i = 0; i < live.size(); ++i) {
+            const QVariant& value = live[i]->values[attribute];
+            keys[i] = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QChar(0))
+                                                                 : value.toString();
+        }
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const int comparison = keys[a].compare(keys[b]);
+            return descending ? comparison > 0 : comparison < 0;
+        });
+        break;
+    }
+    }
+
+    std::vector<ModelObject> result;
+    result.reserve(order.size());
+    for (size_t index : order)
+        result.push_back(ModelObject(live[index].data()));
+    return result;
+}
+
+qsizetype ModelContext::count() const {
+    (void)const_cast<ModelContext*>(this)->loadAll();
+    return static_cast<qsizetype>(d->live.size());
+}
+
+bool ModelContext::hasChanges() const {
+    return !d->inserts.empty() || !d->updates.empty() || !d->deletes.empty();
+}
+
+Result<void, StoreError> ModelContext::save() {
+    if (!hasChanges())
+        return {};
+    SqliteTransaction transaction(d->database);
+    if (auto begun = transaction.begin(); !begun)
+        return begun;
+    const auto failed = [&] { return Failure{d->database.lastError(StoreError::Code::writeFailed)}; };
+
+    if (!d->deletes.empty()) {
+        SqliteStatement statement(d->database, d->deleteSql.constData());
+        if (!statement.isValid())
+            return failed();
+        for (const RecordPtr& record : d->deletes) {
+            statement.bindInt64(1, record->rowId);
+            if (statement.step() != SQLITE_DONE)
+                return failed();
+            statement.reset();
+        }
+    }
+    if (!d->updates.empty()) {
+        SqliteStatement statement(d->database, d->updateSql.constData());
+        if (!statement.isValid())
+            return failed();
+        const int rowIdPosition = static_cast<int>(m_schema.attributes.size()) + 1;
+        for (const RecordPtr& record : d->updates) {
+            bindAll(statement, *record);
+            statement.bindInt64(rowIdPosition, record->rowId);
+            if (statement.step() != SQLITE_DONE)
+                return failed();
+            statement.reset();
+        }
+    }
+    // Row ids are handed to the objects only once the commit has succeeded,
+    // so a failed save leaves every object exactly as it was.
+    std::vector<qint64> newRowIds;
+    newRowIds.reserve(d->inserts.size());
+    if (!d->inserts.empty()) {
+        SqliteStatement statement(d->database, d->insertSql.constData());
+        if (!statement.isValid())
+            return failed();
+        for (const RecordPtr& record : d->inserts) {
+            bindAll(statement, *record);
+            if (statement.step() != SQLITE_DONE)
+                return failed();
+            newRowIds.push_back(d->database.lastInsertRowId());
+            statement.reset();
+        }
+    }
+    if (auto committed = transaction.commit(); !committed)
+        return committed;
+
+    for (size_t i = 0; i < d->inserts.size(); ++i) {
+        d->inserts[i]->rowId = newRowIds[i];
+        d->inserts[i]->pendingInsert = false;
+    }
+    for (const RecordPtr& record : d->updates)
+        record->pendingUpdate = false;
+    for (const RecordPtr& record : d->deletes)
+        record->context = nullptr;
+    d->inserts.clear();
+    d->updates.clear();
+    d->deletes.clear();
+    return {};
+}
+
+} // namespace store

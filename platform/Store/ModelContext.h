@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Core/Result.h"
+#include "platform/Store/ModelObject.h"
+#include "platform/Store/StoreError.h"
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace store {
+
+class SqliteDatabase;
+
+struct SortDescriptor {
+    int attribute;
+    Qt::SortOrder order = Qt::AscendingOrder;
+};
+
+// The one place where objects are inserted, changed, deleted and saved.
+// Main thread only. Changes live in the context until save() commits them in
+// one transaction; a failed save keeps every pending change, so the next
+// successful save writes it.
+class ModelContext : public QObject {
+    Q_OBJECT
+public:
+    ~ModelContext() override;
+
+    const EntitySchema& schema() const { return m_schema; }
+
+    void insert(const ModelObject& object);
+    void remove(const ModelObject& object);
+
+    // Every live object (saved or only inserted, not deleted), sorted by the
+    // descriptor; ties keep the store's order (insertion order).
+    std::vector<ModelObject> fetch(const SortDescriptor& sort) const;
+    qsizetype count() const;
+
+    bool hasChanges() const;
+    Result<void, StoreError> save();
+
+Q_SIGNALS:
+    // Emitted once per event-loop turn after one or more inserts, deletions or
+    // attribute writes, so that views recompute.
+    void changed();
+
+private:
+    friend class ModelContainer;
+    friend class ModelObject;
+    ModelContext(const EntitySchema& schema, SqliteDatabase& database);
+    Result<void, StoreError> loadAll();
+    void noteChange(ObjectRecord* record);
+
+    struct Private;
+    const EntitySchema& m_schema;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace store

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+struct StoreError {
+    enum class Code {
+        none,
+        cannotOpen,     // the file is missing, unreadable, locked, or the folder is read-only
+        notADatabase,   // the file is not an SQLite database
+        schemaMismatch, // the file holds a different entity or a newer schema
+        writeFailed,    // a save could not be committed
+    };
+    Code code = Code::none;
+    QString message; // human-readable description, e.g. SQLite's own text
+};
+
+} // namespace store

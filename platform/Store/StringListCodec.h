@@ -1,0 +1,17 @@
+#pragma once
+
+// Private to the store: string lists are kept in one column as a JSON array
+// of strings, so any string (commas, quotes, NULs, astral characters)
+// survives and the order is kept.
+
+#include <QByteArray>
+#include <QStringList>
+#include <optional>
+
+namespace store {
+
+QByteArray encodeStringList(const QStringList& list);
+// nullopt when the text is not a JSON array of strings.
+std::optional<QStringList> decodeStringList(const QByteArray& json);
+
+} // namespace store

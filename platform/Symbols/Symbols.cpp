@@ -1,0 +1,84 @@
+#include "platform/Symbols/Symbols.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace symbols {
+namespace {
+
+struct Entry {
+    const char16_t* theme;
+    // A fallback glyph drawn when the theme lacks the icon.
+    const char16_t* glyph;
+};
+
+const QHash<QString, Entry>& table() {
+    static const QHash<QString, Entry> entries = {
+        {QStringLiteral("plus"), {u"list-add", u"+"}},
+        {QStringLiteral("macwindow.badge.plus"), {u"window-new", u"⊞"}},
+        {QStringLiteral("square.and.arrow.down"), {u"document-import", u"↓"}},
+        {QStringLiteral("square.and.arrow.up"), {u"document-export", u"↑"}},
+        {QStringLiteral("globe"), {u"applications-internet", u"◍"}},
+        {QStringLiteral("text.alignleft"), {u"format-justify-left", u"≡"}},
+        {QStringLiteral("questionmark.circle"), {u"help-contents", u"?"}},
+        {QStringLiteral("bookmark"), {u"bookmark-new", u"⌑"}},
+        {QStringLiteral("arrow.down.circle"), {u"system-software-update", u"⇩"}},
+        {QStringLiteral("safari"), {u"web-browser", u"◎"}},
+        {QStringLiteral("pencil"), {u"document-edit", u"✎"}},
+        {QStringLiteral("trash"), {u"edit-delete", u"✕"}},
+        {QStringLiteral("sparkles"), {u"", u"✦"}},
+        {QStringLiteral("tag"), {u"tag", u"#"}},
+        {QStringLiteral("tray.full"), {u"folder", u"▤"}},
+        {QStringLiteral("books.vertical"), {u"folder-bookmark", u"▥"}},
+        {QStringLiteral("magnifyingglass"), {u"edit-find", u"⌕"}},
+        {QStringLiteral("exclamationmark.triangle"), {u"dialog-warning", u"!"}},
+    };
+    return entries;
+}
+
+QIcon drawn(const QString& glyph) {
+    QIcon icon;
+    for (const int size : {16, 22, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font = painter.font();
+        font.setPixelSize(size * 3 / 4);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(0x55, 0x55, 0x5a));
+        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+QString themeName(const QString& symbolName) {
+    const auto found = table().constFind(symbolName);
+    return found == table().constEnd() ? QString() : QString::fromUtf16(found->theme);
+}
+
+QIcon icon(const QString& symbolName) {
+    static QHash<QString, QIcon> cache;
+    if (const auto cached = cache.constFind(symbolName); cached != cache.constEnd())
+        return *cached;
+    const auto found = table().constFind(symbolName);
+    QIcon result;
+    if (found != table().constEnd()) {
+        const QString theme = QString::fromUtf16(found->theme);
+        if (!theme.isEmpty() && QIcon::hasThemeIcon(theme))
+            result = QIcon::fromTheme(theme);
+        else
+            result = drawn(QString::fromUtf16(found->glyph));
+    }
+    cache.insert(symbolName, result);
+    return result;
+}
+
+} // namespace symbols

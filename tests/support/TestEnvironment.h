@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace testenv {
+
+// The temporary folder that XDG_DATA_HOME, XDG_CACHE_HOME, XDG_CONFIG_HOME
+// and TMPDIR point into for this test process. Removed at exit.
+QString root();
+
+// Points the XDG variables at a fresh temporary tree. Called by the shared
+// mains before the Qt application object exists.
+void isolate();
+
+} // namespace testenv
