@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <functional>
 
 using typography::TextStyle;
 
@@ -203,23 +204,27 @@ QWidget* PreferencesView::buildGeneralSection() {
     layout->addWidget(makeLabel(tr("General"), TextStyle::headline, Tone::primary, this));
 
     auto* card = new Card;
+    // Plain callables rather than member-function pointers: GCC 12's vptr
+    // sanitizer miscompiles calls through the latter.
     struct Switch {
         QString title;
         QString caption;
-        bool (Preferences::*read)() const;
-        void (Preferences::*write)(bool);
+        bool on;
+        std::function<void(bool)> write;
         void (Preferences::*changed)(bool);
     };
     const Switch switches[] = {
         {tr("Autofill link from clipboard"),
          tr("When you open the New Bookmark form and the clipboard contains a URL, paste it "
             "automatically."),
-         &Preferences::autofillFromClipboard, &Preferences::setAutofillFromClipboard,
+         m_preferences.autofillFromClipboard(),
+         [this](bool on) { m_preferences.setAutofillFromClipboard(on); },
          &Preferences::autofillFromClipboardChanged},
         {tr("Auto-populate title and description"),
          tr("Fetch the page's title and description automatically when you add a bookmark — both "
             "in the main app and from the system share sheet."),
-         &Preferences::autoFetchMetadata, &Preferences::setAutoFetchMetadata,
+         m_preferences.autoFetchMetadata(),
+         [this](bool on) { m_preferences.setAutoFetchMetadata(on); },
          &Preferences::autoFetchMetadataChanged},
     };
     for (const Switch& entry : switches) {
@@ -231,9 +236,8 @@ QWidget* PreferencesView::buildGeneralSection() {
         auto* toggle = new ToggleSwitch;
         toggle->setAccessibleName(entry.title);
         toggle->setAccessibleDescription(entry.caption);
-        toggle->setChecked((m_preferences.*entry.read)());
-        connect(toggle, &ToggleSwitch::toggled, this,
-                [this, write = entry.write](bool on) { (m_preferences.*write)(on); });
+        toggle->setChecked(entry.on);
+        connect(toggle, &ToggleSwitch::toggled, this, entry.write);
         connect(&m_preferences, entry.changed, toggle, &ToggleSwitch::setChecked);
 
         auto* row = new QHBoxLayout;

@@ -12,12 +12,6 @@ namespace {
 // have run. Stored files depend on these staying as they are.
 constexpr int kCurrentVersion = 1;
 
-QByteArray quoted(const QString& identifier) {
-    QByteArray bytes = identifier.toUtf8();
-    bytes.replace('"', "\"\"");
-    return '"' + bytes + '"';
-}
-
 const char* columnType(AttributeType type) {
     return type == AttributeType::Date ? "INTEGER" : "TEXT";
 }
@@ -80,9 +74,9 @@ Result<void, StoreError> migrate(SqliteDatabase& database, const EntitySchema& s
     if (version.value() < 1) {
         QByteArray columns;
         for (const AttributeSpec& attribute : schema.attributes)
-            columns += ", " + quoted(attribute.name) + ' ' + columnType(attribute.type);
+            columns += ", " + quotedIdentifier(attribute.name) + ' ' + columnType(attribute.type);
         const QByteArray createEntity =
-            "CREATE TABLE " + quoted(schema.entityName) + " (rowid INTEGER PRIMARY KEY" + columns + ")";
+            "CREATE TABLE " + quotedIdentifier(schema.entityName) + " (rowid INTEGER PRIMARY KEY" + columns + ")";
         if (auto made = database.exec("CREATE TABLE corvina_metadata (key TEXT PRIMARY KEY, value TEXT)"); !made)
             return made;
         if (auto made = database.exec(createEntity.constData()); !made)

@@ -30,12 +30,6 @@ struct ModelContext::Private {
 
 namespace {
 
-QByteArray quoted(const QString& identifier) {
-    QByteArray bytes = identifier.toUtf8();
-    bytes.replace('"', "\"\"");
-    return '"' + bytes + '"';
-}
-
 void bindValue(SqliteStatement& statement, int position, AttributeType type, const QVariant& value) {
     switch (type) {
     case AttributeType::Uuid:
@@ -87,13 +81,13 @@ ModelContext::ModelContext(const EntitySchema& schema, SqliteDatabase& database)
     , d(new Private(database)) {
     QByteArray columns, placeholders, assignments;
     for (size_t i = 0; i < schema.attributes.size(); ++i) {
-        const QByteArray name = quoted(schema.attributes[i].name);
+        const QByteArray name = quotedIdentifier(schema.attributes[i].name);
         const QByteArray separator = i == 0 ? QByteArray() : QByteArray(", ");
         columns += separator + name;
         placeholders += separator + '?';
         assignments += separator + name + " = ?";
     }
-    const QByteArray table = quoted(schema.entityName);
+    const QByteArray table = quotedIdentifier(schema.entityName);
     d->insertSql = "INSERT INTO " + table + " (" + columns + ") VALUES (" + placeholders + ")";
     d->updateSql = "UPDATE " + table + " SET " + assignments + " WHERE rowid = ?";
     d->deleteSql = "DELETE FROM " + table + " WHERE rowid = ?";

@@ -126,8 +126,10 @@ Result<void, StoreError> SqliteTransaction::commit() {
     return result;
 }
 
-bool isSqliteSuccess(int code) {
-    return code == SQLITE_OK || code == SQLITE_DONE || code == SQLITE_ROW;
+QByteArray quotedIdentifier(const QString& identifier) {
+    QByteArray bytes = identifier.toUtf8();
+    bytes.replace('"', "\"\"");
+    return '"' + bytes + '"';
 }
 
 } // namespace store

@@ -76,6 +76,7 @@ private:
     bool m_open = false;
 };
 
-bool isSqliteSuccess(int code);
+// An SQL identifier in double quotes, any quote inside doubled.
+QByteArray quotedIdentifier(const QString& identifier);
 
 } // namespace store
