@@ -13,27 +13,29 @@
 namespace {
 
 constexpr int kCount = 100'000;
-const QStringList kTags = {QStringLiteral("swift"), QStringLiteral("news"), QStringLiteral("recipes"),
-                           QStringLiteral("Rust"), QStringLiteral("to read"), QStringLiteral("design"),
-                           QStringLiteral("video"), QStringLiteral("docs")};
+const QStringList kTags = {QStringLiteral("swift"),   QStringLiteral("news"),
+                           QStringLiteral("recipes"), QStringLiteral("Rust"),
+                           QStringLiteral("to read"), QStringLiteral("design"),
+                           QStringLiteral("video"),   QStringLiteral("docs")};
 
 Bookmark generated(QRandomGenerator& random, int index) {
     const QString host = QStringLiteral("www.site%1.example.com").arg(random.bounded(5000));
     const Url url = *Url::parse(QStringLiteral("https://%1/articles/%2/some-readable-slug-%3")
-                                     .arg(host)
-                                     .arg(index)
-                                     .arg(random.bounded(100000)));
+                                    .arg(host)
+                                    .arg(index)
+                                    .arg(random.bounded(100000)));
     QStringList tags;
     for (int i = random.bounded(6); i > 0; --i)
         tags << kTags[random.bounded(kTags.size())];
-    const QString note = index % 3 == 0 ? QStringLiteral("A longer note about why this page matters, "
-                                                         "written by someone who wanted to remember it.")
-                                        : QString();
-    const QDateTime created =
-        QDateTime::fromMSecsSinceEpoch(1'500'000'000'000 + qint64(random.bounded(200'000'000)) * 1000,
-                                       QTimeZone::utc());
-    return Bookmark(QUuid::createUuid(), url, QStringLiteral("Page title number %1 of the library").arg(index),
-                    note, tags, created);
+    const QString note = index % 3 == 0
+                             ? QStringLiteral("A longer note about why this page matters, "
+                                              "written by someone who wanted to remember it.")
+                             : QString();
+    const QDateTime created = QDateTime::fromMSecsSinceEpoch(
+        1'500'000'000'000 + qint64(random.bounded(200'000'000)) * 1000, QTimeZone::utc());
+    return Bookmark(QUuid::createUuid(), url,
+                    QStringLiteral("Page title number %1 of the library").arg(index), note, tags,
+                    created);
 }
 
 struct Fixture {
@@ -91,7 +93,8 @@ void fetchSortedCold(benchmark::State& state) {
         state.PauseTiming();
         auto container = library::openStore(filled().path);
         state.ResumeTiming();
-        auto all = container.value()->mainContext().fetch({Bookmark::kCreatedAt, Qt::DescendingOrder});
+        auto all =
+            container.value()->mainContext().fetch({Bookmark::kCreatedAt, Qt::DescendingOrder});
         benchmark::DoNotOptimize(all.data());
         state.PauseTiming();
         all.clear();

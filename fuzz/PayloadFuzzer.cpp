@@ -9,7 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QJsonDocument document = QJsonDocument::fromJson(bytes);
-    const QJsonValue value = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+    const QJsonValue value =
+        document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
     auto payloads = payloadsFromJsonArray(value);
     if (!payloads.ok()) {
         if (payloads.error().message.isEmpty())
@@ -21,8 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!again.ok())
             std::abort();
         // Written dates are whole seconds, so compare everything else exactly.
-        if (again->id != payload.id || !(again->url == payload.url) || again->tags != payload.tags ||
-            again->title != payload.title || again->description != payload.description)
+        if (again->id != payload.id || !(again->url == payload.url) ||
+            again->tags != payload.tags || again->title != payload.title ||
+            again->description != payload.description)
             std::abort();
     }
     return 0;

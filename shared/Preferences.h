@@ -12,7 +12,8 @@ class Preferences : public QObject {
     Q_OBJECT
 public:
     static inline const QString kShowDescriptions = QStringLiteral("pref.showDescriptions");
-    static inline const QString kAutofillFromClipboard = QStringLiteral("pref.autofillFromClipboard");
+    static inline const QString kAutofillFromClipboard =
+        QStringLiteral("pref.autofillFromClipboard");
     static inline const QString kAutoFetchMetadata = QStringLiteral("pref.autoFetchMetadata");
 
     static constexpr bool kShowDescriptionsDefault = false;

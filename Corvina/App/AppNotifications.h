@@ -11,7 +11,8 @@ inline const QString kImportRequested = QStringLiteral("quillan.import.requested
 // Object: an ExportFormat.
 inline const QString kExportRequested = QStringLiteral("quillan.export.requested");
 // Object: a PrefillBookmark.
-inline const QString kPrefillBookmarkRequested = QStringLiteral("quillan.prefill.bookmark.requested");
+inline const QString kPrefillBookmarkRequested =
+    QStringLiteral("quillan.prefill.bookmark.requested");
 inline const QString kFaviconsFetchRequested = QStringLiteral("quillan.favicons.fetch.requested");
 // User information: "host" → the host name.
 inline const QString kFaviconReady = QStringLiteral("quillan.favicon.ready");

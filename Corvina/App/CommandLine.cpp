@@ -12,8 +12,8 @@
 namespace cli {
 namespace {
 
-const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("help"),
-                               QStringLiteral("--help"), QStringLiteral("-h"),
+const QStringList kCommands = {QStringLiteral("list"),      QStringLiteral("help"),
+                               QStringLiteral("--help"),    QStringLiteral("-h"),
                                QStringLiteral("--version"), QStringLiteral("-v")};
 
 QString usage() {

@@ -22,14 +22,23 @@ const std::vector<CommandSpec>& commandTable() {
         {CommandId::newWindow, M::file, QT_TRANSLATE_NOOP("Commands", "New Window"),
          QStringLiteral("macwindow.badge.plus"), keys(Qt::CTRL | Qt::ALT | Qt::Key_N)},
         {CommandId::importBookmarks, M::file, QT_TRANSLATE_NOOP("Commands", "Import Bookmarks…"),
-         QStringLiteral("square.and.arrow.down"), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_O), false, true},
+         QStringLiteral("square.and.arrow.down"), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_O), false,
+         true},
         {CommandId::exportJSON, M::exportSubmenu,
          QT_TRANSLATE_NOOP("Commands", "As JSON (Corvina Backup)…"), QString(),
          keys(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
-        {CommandId::exportNetscapeHTML, M::exportSubmenu,
-         QT_TRANSLATE_NOOP("Commands", "As Netscape HTML (Other Browsers)…"), QString(), {}},
-        {CommandId::fetchFavicons, M::file, QT_TRANSLATE_NOOP("Commands", "Fetch Favicons"),
-         QStringLiteral("globe"), {}, false, true},
+        {CommandId::exportNetscapeHTML,
+         M::exportSubmenu,
+         QT_TRANSLATE_NOOP("Commands", "As Netscape HTML (Other Browsers)…"),
+         QString(),
+         {}},
+        {CommandId::fetchFavicons,
+         M::file,
+         QT_TRANSLATE_NOOP("Commands", "Fetch Favicons"),
+         QStringLiteral("globe"),
+         {},
+         false,
+         true},
         {CommandId::closeWindow, M::file, QT_TRANSLATE_NOOP("Commands", "Close Window"), QString(),
          QKeySequence(QKeySequence::Close), false, true},
         {CommandId::quit, M::file, QT_TRANSLATE_NOOP("Commands", "Quit Corvina"), QString(),
@@ -50,14 +59,29 @@ const std::vector<CommandSpec>& commandTable() {
          keys(Qt::CTRL | Qt::Key_F), false, true},
         {CommandId::settings, M::edit, QT_TRANSLATE_NOOP("Commands", "Settings…"), QString(),
          keys(Qt::CTRL | Qt::Key_Comma), false, true},
-        {CommandId::showDescriptions, M::view, QT_TRANSLATE_NOOP("Commands", "Show Descriptions"),
-         QStringLiteral("text.alignleft"), {}, true},
-        {CommandId::help, M::help, QT_TRANSLATE_NOOP("Commands", "Corvina Help"),
-         QStringLiteral("questionmark.circle"), {}},
-        {CommandId::bookmarklet, M::help, QT_TRANSLATE_NOOP("Commands", "Get the Bookmarklet"),
-         QStringLiteral("bookmark"), {}},
-        {CommandId::checkForUpdates, M::help, QT_TRANSLATE_NOOP("Commands", "Check for Updates…"),
-         QStringLiteral("arrow.down.circle"), {}, false, true},
+        {CommandId::showDescriptions,
+         M::view,
+         QT_TRANSLATE_NOOP("Commands", "Show Descriptions"),
+         QStringLiteral("text.alignleft"),
+         {},
+         true},
+        {CommandId::help,
+         M::help,
+         QT_TRANSLATE_NOOP("Commands", "Corvina Help"),
+         QStringLiteral("questionmark.circle"),
+         {}},
+        {CommandId::bookmarklet,
+         M::help,
+         QT_TRANSLATE_NOOP("Commands", "Get the Bookmarklet"),
+         QStringLiteral("bookmark"),
+         {}},
+        {CommandId::checkForUpdates,
+         M::help,
+         QT_TRANSLATE_NOOP("Commands", "Check for Updates…"),
+         QStringLiteral("arrow.down.circle"),
+         {},
+         false,
+         true},
         {CommandId::about, M::help, QT_TRANSLATE_NOOP("Commands", "About Corvina"), QString(), {}},
     };
     return table;
@@ -105,11 +129,13 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
         if (spec.id == CommandId::quit)
             action->setMenuRole(QAction::QuitRole);
         const CommandId id = spec.id;
-        QObject::connect(action, &QAction::triggered, &menuBar, [&target, id] { target.runCommand(id); });
+        QObject::connect(action, &QAction::triggered, &menuBar,
+                         [&target, id] { target.runCommand(id); });
         if (spec.checkable) {
             action->setChecked(target.isCommandChecked(id));
-            QObject::connect(menu, &QMenu::aboutToShow, action,
-                             [&target, action, id] { action->setChecked(target.isCommandChecked(id)); });
+            QObject::connect(menu, &QMenu::aboutToShow, action, [&target, action, id] {
+                action->setChecked(target.isCommandChecked(id));
+            });
         }
     }
 }

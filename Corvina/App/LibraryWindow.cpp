@@ -45,10 +45,11 @@ LibraryWindow::LibraryWindow(store::ModelContext& context, WindowCoordinator& co
     refreshPlaceholder();
     connect(&m_context, &store::ModelContext::changed, this, &LibraryWindow::refreshPlaceholder);
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
-            Q_EMIT activationWorkRequested();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    Q_EMIT activationWorkRequested();
+            });
 }
 
 LibraryWindow::~LibraryWindow() {

@@ -124,7 +124,8 @@ void QuillanApp::focusSearch() {
     if (!window)
         return;
     if (auto* mainWindow = qobject_cast<QMainWindow*>(window)) {
-        const QList<QToolBar*> toolBars = mainWindow->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
+        const QList<QToolBar*> toolBars =
+            mainWindow->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
         for (QToolBar* toolBar : toolBars) {
             for (QAction* action : toolBar->actions()) {
                 if (auto* field = qobject_cast<SearchField*>(toolBar->widgetForAction(action))) {
@@ -160,7 +161,8 @@ void QuillanApp::openHelpPage(const QString& page) {
     };
     for (const QString& candidate : candidates) {
         if (QFileInfo::exists(candidate)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath()));
+            QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath()));
             return;
         }
     }
@@ -190,7 +192,8 @@ void QuillanApp::runCommand(CommandId id) {
         center.post(appnotification::kExportRequested, QVariant::fromValue(ExportFormat::json));
         break;
     case CommandId::exportNetscapeHTML:
-        center.post(appnotification::kExportRequested, QVariant::fromValue(ExportFormat::netscapeHTML));
+        center.post(appnotification::kExportRequested,
+                    QVariant::fromValue(ExportFormat::netscapeHTML));
         break;
     case CommandId::fetchFavicons:
         center.post(appnotification::kFaviconsFetchRequested);

@@ -1,6 +1,7 @@
 #include "Corvina/App/SearchField.h"
 
-SearchField::SearchField(QWidget* parent) : QLineEdit(parent) {
+SearchField::SearchField(QWidget* parent)
+    : QLineEdit(parent) {
     setClearButtonEnabled(true);
     setAccessibleName(tr("Search"));
 }

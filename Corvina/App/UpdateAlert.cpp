@@ -13,7 +13,8 @@ void UpdateAlert::present(const UpdateCheckResult& result) {
     if (!result.detailedText().isEmpty())
         box.setDetailedText(result.detailedText());
     QPushButton* download = nullptr;
-    if (result.status == UpdateCheckResult::Status::updateAvailable && result.latest.url.isValid()) {
+    if (result.status == UpdateCheckResult::Status::updateAvailable &&
+        result.latest.url.isValid()) {
         download = box.addButton(QCoreApplication::translate("UpdateAlert", "Download"),
                                  QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Cancel);

@@ -35,7 +35,8 @@ const store::EntitySchema& Bookmark::schema() {
     return schema;
 }
 
-Bookmark::Bookmark() : m_object(schema()) {}
+Bookmark::Bookmark()
+    : m_object(schema()) {}
 
 Bookmark::Bookmark(const QUuid& id, const Url& url, const QString& title, const QString& note,
                    const QStringList& tags, const QDateTime& createdAt,
@@ -50,7 +51,8 @@ Bookmark::Bookmark(const QUuid& id, const Url& url, const QString& title, const 
     setUpdatedAt(updatedAt.value_or(createdAt));
 }
 
-Bookmark::Bookmark(store::ModelObject object) : m_object(std::move(object)) {
+Bookmark::Bookmark(store::ModelObject object)
+    : m_object(std::move(object)) {
     Q_ASSERT(!m_object.isNull() && &m_object.schema() == &schema());
 }
 

@@ -46,7 +46,8 @@ size_t qHash(const BookmarkPayload& payload, size_t seed) {
                       hashForm(payload.description), payload.tags.size());
     for (const QString& tag : payload.tags)
         seed = qHashMulti(seed, hashForm(tag));
-    return qHashMulti(seed, payload.createdAt.toMSecsSinceEpoch(), payload.updatedAt.toMSecsSinceEpoch());
+    return qHashMulti(seed, payload.createdAt.toMSecsSinceEpoch(),
+                      payload.updatedAt.toMSecsSinceEpoch());
 }
 
 QJsonObject payloadToJson(const BookmarkPayload& payload) {
@@ -63,7 +64,8 @@ QJsonObject payloadToJson(const BookmarkPayload& payload) {
 
 Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& value) {
     if (!value.isObject())
-        return Failure{PayloadDecodeError{QString(), QStringLiteral("Expected a bookmark object.")}};
+        return Failure{
+            PayloadDecodeError{QString(), QStringLiteral("Expected a bookmark object.")}};
     const QJsonObject object = value.toObject();
 
     const auto string = [&](const QString& key, QString& out) -> std::optional<PayloadDecodeError> {
@@ -82,7 +84,8 @@ Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& va
         const auto parsed = isodate::parse(text);
         if (!parsed)
             return PayloadDecodeError{
-                key, QStringLiteral("Expected date string to be ISO8601-formatted for key \"%1\".").arg(key)};
+                key, QStringLiteral("Expected date string to be ISO8601-formatted for key \"%1\".")
+                         .arg(key)};
         out = *parsed;
         return std::nullopt;
     };
@@ -95,8 +98,9 @@ Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& va
     payload.id = QUuid::fromString(idText);
     const bool nilText = idText == u"00000000-0000-0000-0000-000000000000";
     if (idText.size() != 36 || (payload.id.isNull() && !nilText))
-        return Failure{PayloadDecodeError{QStringLiteral("id"),
-                                          QStringLiteral("Attempted to decode UUID from invalid UUID string for key \"id\".")}};
+        return Failure{PayloadDecodeError{
+            QStringLiteral("id"),
+            QStringLiteral("Attempted to decode UUID from invalid UUID string for key \"id\".")}};
     if (auto error = string(QStringLiteral("url"), urlText))
         return Failure{*error};
     const auto url = Url::parse(urlText);
@@ -127,9 +131,11 @@ Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& va
     return payload;
 }
 
-Result<std::vector<BookmarkPayload>, PayloadDecodeError> payloadsFromJsonArray(const QJsonValue& value) {
+Result<std::vector<BookmarkPayload>, PayloadDecodeError>
+payloadsFromJsonArray(const QJsonValue& value) {
     if (!value.isArray())
-        return Failure{PayloadDecodeError{QString(), QStringLiteral("Expected an array of bookmarks.")}};
+        return Failure{
+            PayloadDecodeError{QString(), QStringLiteral("Expected an array of bookmarks.")}};
     const QJsonArray array = value.toArray();
     std::vector<BookmarkPayload> payloads;
     payloads.reserve(static_cast<size_t>(array.size()));

@@ -44,6 +44,7 @@ Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& va
 
 // A JSON array of payload objects; one bad element fails the whole array.
 // `index` in the error message names the element.
-Result<std::vector<BookmarkPayload>, PayloadDecodeError> payloadsFromJsonArray(const QJsonValue& value);
+Result<std::vector<BookmarkPayload>, PayloadDecodeError>
+payloadsFromJsonArray(const QJsonValue& value);
 
 QString uuidString(const QUuid& id);

@@ -10,11 +10,11 @@
 namespace library {
 
 enum class LegacyMigrationOutcome {
-    noFile,         // nothing to do
-    unreadable,     // the file stays for the next start
-    undecodable,    // the file stays for the next start
-    saveFailed,     // records stay in the context; the file stays for the next start
-    migrated,       // records saved and the file moved to "bookmarks.json.bak"
+    noFile,      // nothing to do
+    unreadable,  // the file stays for the next start
+    undecodable, // the file stays for the next start
+    saveFailed,  // records stay in the context; the file stays for the next start
+    migrated,    // records saved and the file moved to "bookmarks.json.bak"
 };
 
 struct LegacyMigrationReport {

@@ -8,7 +8,8 @@
 namespace library {
 
 QString storeFolder() {
-    const QString base = folders::applicationSupport(folders::Create::yes).value_or(folders::temporary());
+    const QString base =
+        folders::applicationSupport(folders::Create::yes).value_or(folders::temporary());
     const QString folder = base + QStringLiteral("/Quillan");
     // A failure here surfaces as the store failing to open.
     QDir().mkpath(folder);
@@ -23,7 +24,8 @@ QString openFailureMessage(const store::StoreError& error) {
     return QStringLiteral("Quillan: failed to open SwiftData store — ") + error.message;
 }
 
-Result<std::unique_ptr<store::ModelContainer>, store::StoreError> openStore(const QString& filePath) {
+Result<std::unique_ptr<store::ModelContainer>, store::StoreError>
+openStore(const QString& filePath) {
     store::StoreConfiguration configuration;
     configuration.filePath = filePath;
     configuration.allowsSave = true;

@@ -19,6 +19,7 @@ QString storeFilePath();
 // The text written to standard error when the store cannot be opened.
 QString openFailureMessage(const store::StoreError& error);
 
-Result<std::unique_ptr<store::ModelContainer>, store::StoreError> openStore(const QString& filePath);
+Result<std::unique_ptr<store::ModelContainer>, store::StoreError>
+openStore(const QString& filePath);
 
 } // namespace library

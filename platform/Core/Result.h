@@ -5,15 +5,15 @@
 
 // Errors are values at module boundaries: an operation that can fail returns
 // Result<T, E>, where E is the module's error type carrying the user-facing text.
-template <typename E> struct Failure {
-    E error;
-};
+template <typename E> struct Failure { E error; };
 template <typename E> Failure(E) -> Failure<E>;
 
 template <typename T, typename E> class [[nodiscard]] Result {
 public:
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure<E> failure) : m_state(std::in_place_index<1>, std::move(failure.error)) {}
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Failure<E> failure)
+        : m_state(std::in_place_index<1>, std::move(failure.error)) {}
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -35,7 +35,9 @@ private:
 template <typename E> class [[nodiscard]] Result<void, E> {
 public:
     Result() = default;
-    Result(Failure<E> failure) : m_failed(true), m_error(std::move(failure.error)) {}
+    Result(Failure<E> failure)
+        : m_failed(true)
+        , m_error(std::move(failure.error)) {}
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }

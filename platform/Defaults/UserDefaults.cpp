@@ -11,7 +11,8 @@ QString configHome() {
 }
 } // namespace
 
-UserDefaults::UserDefaults(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings)) {}
+UserDefaults::UserDefaults(std::unique_ptr<QSettings> settings)
+    : m_settings(std::move(settings)) {}
 
 std::unique_ptr<UserDefaults> UserDefaults::openSuite(const QString& suiteName) {
     const QString home = configHome();
@@ -33,7 +34,8 @@ std::unique_ptr<UserDefaults> UserDefaults::openStandard() {
     QString application = QCoreApplication::applicationName();
     if (application.isEmpty())
         application = QStringLiteral("Corvina");
-    const QString path = configHome() + QStringLiteral("/Corvina/") + application + QStringLiteral(".conf");
+    const QString path =
+        configHome() + QStringLiteral("/Corvina/") + application + QStringLiteral(".conf");
     return std::unique_ptr<UserDefaults>(
         new UserDefaults(std::make_unique<QSettings>(path, QSettings::IniFormat)));
 }

@@ -8,7 +8,8 @@ NotificationCenter& NotificationCenter::defaultCenter() {
     return center;
 }
 
-void NotificationCenter::post(const QString& name, const QVariant& object, const QVariantMap& userInfo) {
+void NotificationCenter::post(const QString& name, const QVariant& object,
+                              const QVariantMap& userInfo) {
     Q_EMIT posted(Notification{name, object, userInfo});
 }
 

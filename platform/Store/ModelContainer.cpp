@@ -45,9 +45,10 @@ Result<void, StoreError> validateExisting(const QString& path, const EntitySchem
     if (!version)
         return Failure{version.error()};
     if (version.value() > kCurrentVersion)
-        return Failure{StoreError{StoreError::Code::schemaMismatch,
-                                  QStringLiteral("the store was written by a newer version (schema %1)")
-                                      .arg(version.value())}};
+        return Failure{
+            StoreError{StoreError::Code::schemaMismatch,
+                       QStringLiteral("the store was written by a newer version (schema %1)")
+                           .arg(version.value())}};
     if (version.value() == 0) {
         if (!names.isEmpty())
             return Failure{StoreError{StoreError::Code::schemaMismatch,
@@ -55,9 +56,11 @@ Result<void, StoreError> validateExisting(const QString& path, const EntitySchem
         return {};
     }
     SqliteStatement entity(database, "SELECT value FROM corvina_metadata WHERE key = 'entity'");
-    if (!entity.isValid() || entity.step() != SQLITE_ROW || entity.columnString(0) != schema.entityName)
-        return Failure{StoreError{StoreError::Code::schemaMismatch,
-                                  QStringLiteral("the file does not hold %1 records").arg(schema.entityName)}};
+    if (!entity.isValid() || entity.step() != SQLITE_ROW ||
+        entity.columnString(0) != schema.entityName)
+        return Failure{
+            StoreError{StoreError::Code::schemaMismatch,
+                       QStringLiteral("the file does not hold %1 records").arg(schema.entityName)}};
     return {};
 }
 
@@ -75,15 +78,19 @@ Result<void, StoreError> migrate(SqliteDatabase& database, const EntitySchema& s
         QByteArray columns;
         for (const AttributeSpec& attribute : schema.attributes)
             columns += ", " + quotedIdentifier(attribute.name) + ' ' + columnType(attribute.type);
-        const QByteArray createEntity =
-            "CREATE TABLE " + quotedIdentifier(schema.entityName) + " (rowid INTEGER PRIMARY KEY" + columns + ")";
-        if (auto made = database.exec("CREATE TABLE corvina_metadata (key TEXT PRIMARY KEY, value TEXT)"); !made)
+        const QByteArray createEntity = "CREATE TABLE " + quotedIdentifier(schema.entityName) +
+                                        " (rowid INTEGER PRIMARY KEY" + columns + ")";
+        if (auto made =
+                database.exec("CREATE TABLE corvina_metadata (key TEXT PRIMARY KEY, value TEXT)");
+            !made)
             return made;
         if (auto made = database.exec(createEntity.constData()); !made)
             return made;
-        SqliteStatement metadata(database, "INSERT INTO corvina_metadata (key, value) VALUES (?, ?)");
-        for (const auto& [key, value] : {std::pair{QByteArray("entity"), schema.entityName.toUtf8()},
-                                         std::pair{QByteArray("schemaVersion"), schema.version.toUtf8()}}) {
+        SqliteStatement metadata(database,
+                                 "INSERT INTO corvina_metadata (key, value) VALUES (?, ?)");
+        for (const auto& [key, value] :
+             {std::pair{QByteArray("entity"), schema.entityName.toUtf8()},
+              std::pair{QByteArray("schemaVersion"), schema.version.toUtf8()}}) {
             metadata.bindText(1, key);
             metadata.bindText(2, value);
             if (metadata.step() != SQLITE_DONE)
@@ -97,7 +104,8 @@ Result<void, StoreError> migrate(SqliteDatabase& database, const EntitySchema& s
     return transaction.commit();
 }
 
-Result<std::unique_ptr<SqliteDatabase>, StoreError> openDatabase(const QString& path, const EntitySchema& schema) {
+Result<std::unique_ptr<SqliteDatabase>, StoreError> openDatabase(const QString& path,
+                                                                 const EntitySchema& schema) {
     if (!path.isEmpty() && QFileInfo::exists(path)) {
         if (auto valid = validateExisting(path, schema); !valid)
             return Failure{valid.error()};
@@ -132,15 +140,16 @@ ModelContainer::ModelContainer(const EntitySchema& schema, std::unique_ptr<Sqlit
 
 ModelContainer::~ModelContainer() = default;
 
-Result<std::unique_ptr<ModelContainer>, StoreError> ModelContainer::open(const EntitySchema& schema,
-                                                                         const StoreConfiguration& configuration) {
+Result<std::unique_ptr<ModelContainer>, StoreError>
+ModelContainer::open(const EntitySchema& schema, const StoreConfiguration& configuration) {
     auto database = openDatabase(configuration.filePath, schema);
     if (!database)
         return Failure{database.error()};
     return std::unique_ptr<ModelContainer>(new ModelContainer(schema, std::move(database).value()));
 }
 
-Result<std::unique_ptr<ModelContainer>, StoreError> ModelContainer::openInMemory(const EntitySchema& schema) {
+Result<std::unique_ptr<ModelContainer>, StoreError>
+ModelContainer::openInMemory(const EntitySchema& schema) {
     return open(schema, StoreConfiguration{});
 }
 

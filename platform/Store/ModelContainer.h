@@ -29,7 +29,8 @@ public:
     // The schema must outlive the container: objects refer to it by address.
     static Result<std::unique_ptr<ModelContainer>, StoreError>
     open(const EntitySchema& schema, const StoreConfiguration& configuration);
-    static Result<std::unique_ptr<ModelContainer>, StoreError> openInMemory(const EntitySchema& schema);
+    static Result<std::unique_ptr<ModelContainer>, StoreError>
+    openInMemory(const EntitySchema& schema);
     ~ModelContainer();
 
     const EntitySchema& schema() const { return m_schema; }

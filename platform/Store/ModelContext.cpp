@@ -15,7 +15,8 @@ namespace store {
 using RecordPtr = QExplicitlySharedDataPointer<ObjectRecord>;
 
 struct ModelContext::Private {
-    explicit Private(SqliteDatabase& db) : database(db) {}
+    explicit Private(SqliteDatabase& db)
+        : database(db) {}
     SqliteDatabase& database;
     bool loaded = false;
     bool changeQueued = false;
@@ -30,7 +31,8 @@ struct ModelContext::Private {
 
 namespace {
 
-void bindValue(SqliteStatement& statement, int position, AttributeType type, const QVariant& value) {
+void bindValue(SqliteStatement& statement, int position, AttributeType type,
+               const QVariant& value) {
     switch (type) {
     case AttributeType::Uuid:
         statement.bindText(position, value.toUuid().toByteArray(QUuid::WithoutBraces));
@@ -117,7 +119,8 @@ Result<void, StoreError> ModelContext::loadAll() {
         record->rowId = select.columnInt64(0);
         record->values.reserve(attributes.size());
         for (size_t i = 0; i < attributes.size(); ++i)
-            record->values.push_back(readValue(select, static_cast<int>(i) + 1, attributes[i].type));
+            record->values.push_back(
+                readValue(select, static_cast<int>(i) + 1, attributes[i].type));
         loaded.push_back(std::move(record));
     }
     if (code != SQLITE_DONE)
@@ -185,14 +188,16 @@ void ModelContext::remove(const ModelObject& object) {
     if (record->pendingInsert) {
         // Never written: forget it entirely.
         record->pendingInsert = false;
-        d->inserts.erase(std::remove(d->inserts.begin(), d->inserts.end(), pointer), d->inserts.end());
+        d->inserts.erase(std::remove(d->inserts.begin(), d->inserts.end(), pointer),
+                         d->inserts.end());
         record->context = nullptr;
     } else {
         d->deletes.push_back(pointer);
     }
     if (record->pendingUpdate) {
         record->pendingUpdate = false;
-        d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), pointer), d->updates.end());
+        d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), pointer),
+                         d->updates.end());
     }
     noteChange(nullptr);
 }
@@ -212,7 +217,8 @@ std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
         std::vector<qint64> keys(live.size());
         for (size_t i = 0; i < live.size(); ++i) {
             const QDateTime when = live[i]->values[attribute].toDateTime();
-            keys[i] = when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+            keys[i] =
+                when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
         }
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             return descending ? keys[a] > keys[b] : keys[a] < keys[b];
@@ -234,7 +240,7 @@ std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
         for (size_t i = 0; i < live.size(); ++i) {
             const QVariant& value = live[i]->values[attribute];
             keys[i] = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QChar(0))
-                                                                 : value.toString();
+                                                               : value.toString();
         }
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             const int comparison = keys[a].compare(keys[b]);
@@ -266,7 +272,9 @@ Result<void, StoreError> ModelContext::save() {
     SqliteTransaction transaction(d->database);
     if (auto begun = transaction.begin(); !begun)
         return begun;
-    const auto failed = [&] { return Failure{d->database.lastError(StoreError::Code::writeFailed)}; };
+    const auto failed = [&] {
+        return Failure{d->database.lastError(StoreError::Code::writeFailed)};
+    };
 
     if (!d->deletes.empty()) {
         SqliteStatement statement(d->database, d->deleteSql.constData());

@@ -5,14 +5,16 @@
 
 namespace store {
 
-ModelObject::ModelObject(const EntitySchema& schema) : m_record(new ObjectRecord) {
+ModelObject::ModelObject(const EntitySchema& schema)
+    : m_record(new ObjectRecord) {
     m_record->schema = &schema;
     m_record->values.reserve(schema.attributes.size());
     for (const AttributeSpec& attribute : schema.attributes)
         m_record->values.push_back(attribute.makeDefault ? attribute.makeDefault() : QVariant());
 }
 
-ModelObject::ModelObject(ObjectRecord* record) : m_record(record) {}
+ModelObject::ModelObject(ObjectRecord* record)
+    : m_record(record) {}
 ModelObject::~ModelObject() = default;
 ModelObject::ModelObject(const ModelObject&) = default;
 ModelObject& ModelObject::operator=(const ModelObject&) = default;

@@ -4,7 +4,8 @@
 
 namespace store {
 
-Result<std::unique_ptr<SqliteDatabase>, StoreError> SqliteDatabase::open(const QString& path, Access access) {
+Result<std::unique_ptr<SqliteDatabase>, StoreError> SqliteDatabase::open(const QString& path,
+                                                                         Access access) {
     sqlite3* db = nullptr;
     const int flags = (access == Access::readOnly ? SQLITE_OPEN_READONLY
                                                   : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
@@ -13,7 +14,8 @@ Result<std::unique_ptr<SqliteDatabase>, StoreError> SqliteDatabase::open(const Q
     const int code = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (code != SQLITE_OK) {
         StoreError error{StoreError::Code::cannotOpen,
-                         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code))};
+                         db ? QString::fromUtf8(sqlite3_errmsg(db))
+                            : QString::fromUtf8(sqlite3_errstr(code))};
         sqlite3_close(db);
         return Failure{error};
     }
@@ -51,8 +53,8 @@ qint64 SqliteDatabase::lastInsertRowId() const {
 }
 
 SqliteStatement::SqliteStatement(SqliteDatabase& database, const char* sql) {
-    if (sqlite3_prepare_v3(database.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_prepare_v3(database.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement,
+                           nullptr) != SQLITE_OK) {
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
     }
@@ -67,8 +69,8 @@ void SqliteStatement::bindInt64(int position, qint64 value) {
 }
 
 void SqliteStatement::bindText(int position, const QByteArray& utf8) {
-    sqlite3_bind_text64(m_statement, position, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                        SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_bind_text64(m_statement, position, utf8.constData(),
+                        static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 void SqliteStatement::bindNull(int position) {
@@ -104,7 +106,8 @@ QString SqliteStatement::columnString(int column) const {
     return text ? QString::fromUtf8(text, size) : QString();
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {}
+SqliteTransaction::SqliteTransaction(SqliteDatabase& database)
+    : m_database(database) {}
 
 SqliteTransaction::~SqliteTransaction() {
     if (m_open)

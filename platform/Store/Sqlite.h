@@ -18,7 +18,8 @@ class SqliteDatabase {
 public:
     enum class Access { readOnly, readWrite };
 
-    static Result<std::unique_ptr<SqliteDatabase>, StoreError> open(const QString& path, Access access);
+    static Result<std::unique_ptr<SqliteDatabase>, StoreError> open(const QString& path,
+                                                                    Access access);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -30,7 +31,8 @@ public:
     qint64 lastInsertRowId() const;
 
 private:
-    explicit SqliteDatabase(sqlite3* db) : m_db(db) {}
+    explicit SqliteDatabase(sqlite3* db)
+        : m_db(db) {}
     sqlite3* m_db;
 };
 

@@ -51,14 +51,30 @@ std::optional<QString> readString(const QByteArray& json, qsizetype& at) {
             return std::nullopt;
         const char escape = data[at++];
         switch (escape) {
-        case '"': bytes += '"'; break;
-        case '\\': bytes += '\\'; break;
-        case '/': bytes += '/'; break;
-        case 'b': bytes += '\b'; break;
-        case 'f': bytes += '\f'; break;
-        case 'n': bytes += '\n'; break;
-        case 'r': bytes += '\r'; break;
-        case 't': bytes += '\t'; break;
+        case '"':
+            bytes += '"';
+            break;
+        case '\\':
+            bytes += '\\';
+            break;
+        case '/':
+            bytes += '/';
+            break;
+        case 'b':
+            bytes += '\b';
+            break;
+        case 'f':
+            bytes += '\f';
+            break;
+        case 'n':
+            bytes += '\n';
+            break;
+        case 'r':
+            bytes += '\r';
+            break;
+        case 't':
+            bytes += '\t';
+            break;
         case 'u': {
             const auto unit = [&]() -> int {
                 if (at + 4 > size)
@@ -77,7 +93,8 @@ std::optional<QString> readString(const QByteArray& json, qsizetype& at) {
             if (first < 0)
                 return std::nullopt;
             char32_t codePoint = char32_t(first);
-            if (QChar::isHighSurrogate(codePoint) && at + 1 < size && data[at] == '\\' && data[at + 1] == 'u') {
+            if (QChar::isHighSurrogate(codePoint) && at + 1 < size && data[at] == '\\' &&
+                data[at + 1] == 'u') {
                 at += 2;
                 const int second = unit();
                 if (second < 0)
@@ -98,7 +115,8 @@ std::optional<QString> readString(const QByteArray& json, qsizetype& at) {
 }
 
 void skipSpace(const QByteArray& json, qsizetype& at) {
-    while (at < json.size() && (json[at] == ' ' || json[at] == '\n' || json[at] == '\r' || json[at] == '\t'))
+    while (at < json.size() &&
+           (json[at] == ' ' || json[at] == '\n' || json[at] == '\r' || json[at] == '\t'))
         ++at;
 }
 

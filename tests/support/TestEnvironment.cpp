@@ -18,7 +18,8 @@ QString root() {
 }
 
 void isolate() {
-    folder() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/corvina-test-XXXXXX"));
+    folder() =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/corvina-test-XXXXXX"));
     const QString base = folder()->path();
     const auto point = [&](const char* variable, const char* leaf) {
         const QString path = base + u'/' + QLatin1String(leaf);

@@ -62,10 +62,16 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
     } expected[] = {
         {{"File", "New Bookmark"}, "Ctrl+N", true, "quillan.add.bookmark.requested", {}},
         {{"File", "Import Bookmarks…"}, "Ctrl+Shift+O", true, "quillan.import.requested", {}},
-        {{"File", "Export Bookmarks…", "As JSON (Corvina Backup)…"}, "Ctrl+Shift+E", false,
-         "quillan.export.requested", ExportFormat::json},
-        {{"File", "Export Bookmarks…", "As Netscape HTML (Other Browsers)…"}, "", false,
-         "quillan.export.requested", ExportFormat::netscapeHTML},
+        {{"File", "Export Bookmarks…", "As JSON (Corvina Backup)…"},
+         "Ctrl+Shift+E",
+         false,
+         "quillan.export.requested",
+         ExportFormat::json},
+        {{"File", "Export Bookmarks…", "As Netscape HTML (Other Browsers)…"},
+         "",
+         false,
+         "quillan.export.requested",
+         ExportFormat::netscapeHTML},
         {{"File", "Fetch Favicons"}, "", true, "quillan.favicons.fetch.requested", {}},
         {{"File", "New Window"}, "Ctrl+Alt+N", true, nullptr, {}},
         {{"Edit", "Find"}, "Ctrl+F", false, nullptr, {}},
@@ -81,7 +87,8 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
         SCOPED_TRACE(path.join(QStringLiteral(" > ")).toStdString());
         QAction* action = findAction(bar, path);
         ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->shortcut().toString(QKeySequence::PortableText), QString::fromUtf8(row.shortcut));
+        EXPECT_EQ(action->shortcut().toString(QKeySequence::PortableText),
+                  QString::fromUtf8(row.shortcut));
         EXPECT_EQ(!action->icon().isNull(), row.hasIcon);
         if (path.last() == u"New Window" || path.last().startsWith(u"Check") ||
             path.last().contains(u"Help") || path.last().contains(u"Bookmarklet"))
@@ -106,9 +113,10 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
     for (QAction* action : findAction(bar, {QStringLiteral("File")})->menu()->actions())
         fileItems << (action->isSeparator() ? QStringLiteral("—") : action->text());
     EXPECT_EQ(fileItems.mid(0, 7),
-              (QStringList{QStringLiteral("New Bookmark"), QStringLiteral("New Window"), QStringLiteral("—"),
-                           QStringLiteral("Import Bookmarks…"), QStringLiteral("Export Bookmarks…"),
-                           QStringLiteral("—"), QStringLiteral("Fetch Favicons")}));
+              (QStringList{QStringLiteral("New Bookmark"), QStringLiteral("New Window"),
+                           QStringLiteral("—"), QStringLiteral("Import Bookmarks…"),
+                           QStringLiteral("Export Bookmarks…"), QStringLiteral("—"),
+                           QStringLiteral("Fetch Favicons")}));
     window->close();
 }
 

@@ -60,7 +60,8 @@ TEST(StartupTest, ListShowsBookmarksMigratedFromTheLegacyFile) {
       {"id":"22222222-2222-2222-2222-222222222222","url":"https://new.example/","title":"Newer",
        "description":"n","tags":[],"createdAt":"2020-01-01T00:00:00Z","updatedAt":"2020-01-02T00:00:00Z"}])");
 
-    const ProcessRun run = runCorvina(home.path(), {QStringLiteral("list"), QStringLiteral("--json")});
+    const ProcessRun run =
+        runCorvina(home.path(), {QStringLiteral("list"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonArray listed = QJsonDocument::fromJson(run.out).array();
     ASSERT_EQ(listed.size(), 2);
@@ -86,7 +87,8 @@ TEST(StartupTest, StoreThatIsNotADatabaseStopsStartWithTheMessage) {
     for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("list")}}) {
         const ProcessRun run = runCorvina(home.path(), arguments);
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.err.startsWith("Quillan: failed to open SwiftData store — ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("Quillan: failed to open SwiftData store — "))
+            << run.err.toStdString();
         EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
         QFile file(storeFile);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -99,7 +101,8 @@ TEST(StartupTest, VersionAndUnknownCommand) {
     const ProcessRun version = runCorvina(home.path(), {QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith("corvina ")) << version.out.toStdString();
-    const ProcessRun unknown = runCorvina(home.path(), {QStringLiteral("list"), QStringLiteral("--bogus")});
+    const ProcessRun unknown =
+        runCorvina(home.path(), {QStringLiteral("list"), QStringLiteral("--bogus")});
     EXPECT_EQ(unknown.exitCode, 2);
 }
 
@@ -115,8 +118,10 @@ TEST(StartupTest, OpenUrlsCallbackPassesOnlyTheFirstUrl) {
     CorvinaAppDelegate& delegate = started.app->appDelegate();
     delegate.onOpenURLs({});
     EXPECT_TRUE(prefills.empty());
-    delegate.onOpenURLs({*Url::parse(QStringLiteral("corvina://add?url=https%3A%2F%2Ffirst.example&title=One")),
-                         *Url::parse(QStringLiteral("corvina://add?url=https%3A%2F%2Fsecond.example"))});
+    delegate.onOpenURLs(
+        {*Url::parse(QStringLiteral("corvina://add?url=https%3A%2F%2Ffirst.example&title=One")),
+         *Url::parse(QStringLiteral("corvina://add?url=https%3A%2F%2Fsecond.example"))});
     ASSERT_EQ(prefills.size(), 1u);
-    EXPECT_EQ(prefills[0], (PrefillBookmark{QStringLiteral("https://first.example"), QStringLiteral("One")}));
+    EXPECT_EQ(prefills[0],
+              (PrefillBookmark{QStringLiteral("https://first.example"), QStringLiteral("One")}));
 }

@@ -1,4 +1,5 @@
 #include "Corvina/Library/Bookmark.h"
+
 #include "Corvina/Library/BookmarkPayload.h"
 #include "platform/Core/IsoDate.h"
 
@@ -101,11 +102,12 @@ TEST(BookmarkPayloadTest, JsonFormHasSevenKeysAndWholeSecondDates) {
     BookmarkPayload payload = samplePayload();
     payload.createdAt = payload.createdAt.addMSecs(987);
     const QJsonObject object = payloadToJson(payload);
-    EXPECT_EQ(object.keys(), (QStringList{QStringLiteral("createdAt"), QStringLiteral("description"),
-                                           QStringLiteral("id"), QStringLiteral("tags"),
-                                           QStringLiteral("title"), QStringLiteral("updatedAt"),
-                                           QStringLiteral("url")}));
-    EXPECT_EQ(object.value(QStringLiteral("createdAt")).toString(), QStringLiteral("2023-02-03T04:05:06Z"));
+    EXPECT_EQ(object.keys(),
+              (QStringList{QStringLiteral("createdAt"), QStringLiteral("description"),
+                           QStringLiteral("id"), QStringLiteral("tags"), QStringLiteral("title"),
+                           QStringLiteral("updatedAt"), QStringLiteral("url")}));
+    EXPECT_EQ(object.value(QStringLiteral("createdAt")).toString(),
+              QStringLiteral("2023-02-03T04:05:06Z"));
     EXPECT_EQ(object.value(QStringLiteral("id")).toString(),
               QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
 
@@ -121,8 +123,8 @@ TEST(BookmarkPayloadTest, Decoding) {
         "updatedAt":"2020-01-01T01:00:00+01:00"})";
     const struct {
         const char* name;
-        const char* replace; // key to change
-        const char* with;    // replacement JSON value, or nullptr to remove the key
+        const char* replace;    // key to change
+        const char* with;       // replacement JSON value, or nullptr to remove the key
         const char* failingKey; // nullptr: decodes
     } cases[] = {
         {"as written", nullptr, nullptr, nullptr},
@@ -144,7 +146,8 @@ TEST(BookmarkPayloadTest, Decoding) {
         if (c.replace) {
             const QString key = QString::fromUtf8(c.replace);
             if (c.with)
-                object.insert(key, QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
+                object.insert(
+                    key, QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
             else
                 object.remove(key);
         }
@@ -157,7 +160,8 @@ TEST(BookmarkPayloadTest, Decoding) {
         } else {
             ASSERT_FALSE(decoded.ok()) << c.name;
             EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey)) << c.name;
-            EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey))) << c.name;
+            EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey)))
+                << c.name;
         }
     }
 }

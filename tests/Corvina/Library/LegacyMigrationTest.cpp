@@ -1,5 +1,6 @@
-#include "Corvina/Library/Bookmark.h"
 #include "Corvina/Library/LegacyMigration.h"
+
+#include "Corvina/Library/Bookmark.h"
 #include "platform/Store/ModelContainer.h"
 
 #include <QDir>
@@ -98,7 +99,8 @@ TEST(LegacyMigrationTest, CarriesIdsAndDates) {
     const auto objects = context.fetch({Bookmark::kCreatedAt, Qt::AscendingOrder});
     ASSERT_EQ(objects.size(), 2u);
     const Bookmark first(objects[0]);
-    EXPECT_EQ(first.id(), QUuid::fromString(QStringLiteral("11111111-1111-1111-1111-111111111111")));
+    EXPECT_EQ(first.id(),
+              QUuid::fromString(QStringLiteral("11111111-1111-1111-1111-111111111111")));
     EXPECT_EQ(first.note(), QStringLiteral("first"));
     EXPECT_EQ(first.tags(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
     EXPECT_EQ(first.updatedAt(), QDateTime(QDate(2021, 1, 1), QTime(0, 0), QTimeZone::utc()));
@@ -128,7 +130,9 @@ TEST(LegacyMigrationTest, NoFolderOrNoFileDoesNothing) {
     auto container = store::ModelContainer::openInMemory(Bookmark::schema());
     ASSERT_TRUE(container.ok());
     store::ModelContext& context = container.value()->mainContext();
-    EXPECT_EQ(library::migrateLegacyBookmarks(context, std::nullopt).outcome, LegacyMigrationOutcome::noFile);
+    EXPECT_EQ(library::migrateLegacyBookmarks(context, std::nullopt).outcome,
+              LegacyMigrationOutcome::noFile);
     QTemporaryDir empty;
-    EXPECT_EQ(library::migrateLegacyBookmarks(context, empty.path()).outcome, LegacyMigrationOutcome::noFile);
+    EXPECT_EQ(library::migrateLegacyBookmarks(context, empty.path()).outcome,
+              LegacyMigrationOutcome::noFile);
 }

@@ -24,7 +24,8 @@ const EntitySchema& testSchema() {
         QStringLiteral("1.0.0"),
         {{QStringLiteral("id"), AttributeType::Uuid, [] { return QVariant(QUuid::createUuid()); }},
          {QStringLiteral("name"), AttributeType::String, [] { return QVariant(QString()); }},
-         {QStringLiteral("list"), AttributeType::StringList, [] { return QVariant(QStringList()); }},
+         {QStringLiteral("list"), AttributeType::StringList,
+          [] { return QVariant(QStringList()); }},
          {QStringLiteral("when"), AttributeType::Date,
           [] { return QVariant(QDateTime::currentDateTimeUtc()); }}}};
     return schema;
@@ -74,8 +75,11 @@ struct WriteLock {
 TEST(StoreTest, EveryValueKindSurvivesAReopen) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("round.store"));
-    const QStringList awkward = {QStringLiteral("a,b"), QStringLiteral("\"quoted\"\n"), QString(),
-                                 QStringLiteral("nul\u0000inside"), QStringLiteral("😀 café"),
+    const QStringList awkward = {QStringLiteral("a,b"),
+                                 QStringLiteral("\"quoted\"\n"),
+                                 QString(),
+                                 QStringLiteral("nul\u0000inside"),
+                                 QStringLiteral("😀 café"),
                                  QStringLiteral("[]")};
     const QUuid id = QUuid::createUuid();
     {
@@ -144,7 +148,8 @@ TEST(StoreTest, FailedSaveKeepsEveryChangeForTheNextSave) {
 
     auto reopened = openFile(path);
     ASSERT_TRUE(reopened);
-    EXPECT_EQ(names(reopened->mainContext().fetch({kWhen})), (QStringList{u"renamed"_qs, u"new"_qs}));
+    EXPECT_EQ(names(reopened->mainContext().fetch({kWhen})),
+              (QStringList{u"renamed"_qs, u"new"_qs}));
 }
 
 TEST(StoreTest, RemovedObjectsBeforeAndAfterSave) {
@@ -192,8 +197,10 @@ TEST(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
     } cases[] = {
         {writeFile(QStringLiteral("text.store"), QByteArray("hello, this is text\n").repeated(200)),
          StoreError::Code::notADatabase},
-        {sqliteFile(QStringLiteral("newer.store"), "PRAGMA user_version = 99"), StoreError::Code::schemaMismatch},
-        {sqliteFile(QStringLiteral("other.store"), "CREATE TABLE notes (x)"), StoreError::Code::schemaMismatch},
+        {sqliteFile(QStringLiteral("newer.store"), "PRAGMA user_version = 99"),
+         StoreError::Code::schemaMismatch},
+        {sqliteFile(QStringLiteral("other.store"), "CREATE TABLE notes (x)"),
+         StoreError::Code::schemaMismatch},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
