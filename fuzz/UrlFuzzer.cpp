@@ -2,6 +2,7 @@
 // sanitizers, every accepted URL is checked against an independent split of
 // the text at its delimiters, which any valid URI reference admits.
 
+#include "fuzz/FuzzCheck.h"
 #include "platform/Url/Url.h"
 
 #include <QByteArray>
@@ -12,14 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #condition);           \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 

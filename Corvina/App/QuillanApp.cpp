@@ -7,8 +7,8 @@
 #include "Corvina/App/UpdateAlert.h"
 #include "Corvina/App/UrlEvents.h"
 #include "Corvina/App/WindowCoordinator.h"
-#include "Corvina/App/WindowWork.h"
 #include "Corvina/ImportExport/ExportFormat.h"
+#include "Corvina/Inbox/InboxWork.h"
 #include "Corvina/Library/LegacyMigration.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Settings/SettingsWindow.h"
@@ -91,13 +91,8 @@ LibraryWindow* QuillanApp::openWindow() {
 }
 
 void QuillanApp::runWindowWork(bool activation) {
-    store::ModelContext& context = m_container->mainContext();
-    if (m_inboxMaintenance)
-        m_inboxMaintenance->drainInbox(context);
-    // A failed save keeps its changes for the next one.
-    (void)context.save();
-    if (m_inboxMaintenance)
-        m_inboxMaintenance->refreshDuplicateIndex(context);
+    // The index write runs on in the background; nobody waits for it.
+    (void)runInboxWork(m_container->mainContext());
     if (activation)
         m_syncStatus->refreshAccountStatus();
 }

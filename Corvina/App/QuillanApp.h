@@ -13,7 +13,6 @@
 #include <optional>
 
 class CorvinaAppDelegate;
-class InboxMaintenance;
 
 class Preferences;
 class QNetworkAccessManager;
@@ -51,8 +50,6 @@ public:
     QNetworkAccessManager& network() { return *m_network; }
     bool showDescriptions() const;
 
-    void setInboxMaintenance(InboxMaintenance* maintenance) { m_inboxMaintenance = maintenance; }
-
     // A new window of the "main" group, shown.
     LibraryWindow* openWindow();
     void openSettings();
@@ -81,7 +78,6 @@ private:
     std::unique_ptr<SyncStatus> m_syncStatus;
     std::unique_ptr<store::ModelContainer> m_container;
     std::unique_ptr<CorvinaAppDelegate> m_appDelegate;
-    InboxMaintenance* m_inboxMaintenance = nullptr;
     QPointer<SettingsWindow> m_settingsWindow;
     QList<QPointer<LibraryWindow>> m_windows;
 };

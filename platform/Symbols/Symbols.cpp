@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
 
 namespace symbols {
 namespace {
@@ -23,7 +24,8 @@ const QHash<QString, Entry>& table() {
         {QStringLiteral("globe"), {u"applications-internet", u"◍"}},
         {QStringLiteral("text.alignleft"), {u"format-justify-left", u"≡"}},
         {QStringLiteral("questionmark.circle"), {u"help-contents", u"?"}},
-        {QStringLiteral("bookmark"), {u"bookmark-new", u"⌑"}},
+        // No font glyph looks like a bookmark; an empty glyph draws a ribbon.
+        {QStringLiteral("bookmark"), {u"bookmark-new", u""}},
         {QStringLiteral("arrow.down.circle"), {u"system-software-update", u"⇩"}},
         {QStringLiteral("safari"), {u"web-browser", u"◎"}},
         {QStringLiteral("pencil"), {u"document-edit", u"✎"}},
@@ -50,7 +52,23 @@ QIcon drawn(const QString& glyph) {
         font.setBold(true);
         painter.setFont(font);
         painter.setPen(QColor(0x55, 0x55, 0x5a));
-        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
+        if (glyph.isEmpty()) {
+            const qreal w = size * 0.5;
+            const qreal left = (size - w) / 2;
+            const qreal top = size * 0.14;
+            const qreal bottom = size * 0.86;
+            QPainterPath ribbon;
+            ribbon.moveTo(left, top);
+            ribbon.lineTo(left + w, top);
+            ribbon.lineTo(left + w, bottom);
+            ribbon.lineTo(left + w / 2, bottom - w * 0.45);
+            ribbon.lineTo(left, bottom);
+            ribbon.closeSubpath();
+            painter.setPen(QPen(QColor(0x55, 0x55, 0x5a), std::max(1.0, size / 12.0)));
+            painter.drawPath(ribbon);
+        } else {
+            painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
+        }
         painter.end();
         icon.addPixmap(pixmap);
     }

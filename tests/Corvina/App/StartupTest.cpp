@@ -125,3 +125,54 @@ TEST(StartupTest, OpenUrlsCallbackPassesOnlyTheFirstUrl) {
     EXPECT_EQ(prefills[0],
               (PrefillBookmark{QStringLiteral("https://first.example"), QStringLiteral("One")}));
 }
+
+TEST(StartupTest, AddAndDrainFromTheCommandLine) {
+    QTemporaryDir home;
+    auto corvina = [&](const QStringList& arguments) { return runCorvina(home.path(), arguments); };
+    const ProcessRun added = corvina(
+        {QStringLiteral("add"), QStringLiteral("https://example.com/a/"), QStringLiteral("--title"),
+         QStringLiteral("Page A"), QStringLiteral("--description"), QStringLiteral("About A"),
+         QStringLiteral("--tags"), QStringLiteral(" x , ,y")});
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.err.isEmpty()) << added.err.toStdString();
+
+    // The same page under another spelling is added again, with a warning.
+    const ProcessRun again =
+        corvina({QStringLiteral("add"), QStringLiteral("https://www.example.com/a"),
+                 QStringLiteral("--title"), QStringLiteral("Page A again"),
+                 QStringLiteral("--description"), QString()});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.err.contains("already saved as \xE2\x80\x9CPage A\xE2\x80\x9D"))
+        << again.err.toStdString();
+
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("add")},
+          QStringList{QStringLiteral("add"), QStringLiteral("not an address")},
+          QStringList{QStringLiteral("add"), QStringLiteral("https://b.example"),
+                      QStringLiteral("--title")},
+          QStringList{QStringLiteral("add"), QStringLiteral("https://b.example"),
+                      QStringLiteral("https://c.example")}}) {
+        EXPECT_EQ(corvina(bad).exitCode, 2) << bad.join(u' ').toStdString();
+    }
+
+    // A page queued by the share sheet, as it writes it.
+    write(home.path() +
+              QStringLiteral("/data/Corvina/inbox/1B4E28BA-2FA1-11D2-883F-0016D3CCA427.json"),
+          R"({"url":"https:\/\/queued.example\/","title":"Queued","description":"",)"
+          R"("tags":[],"receivedAt":"2025-03-01T12:00:00Z"})");
+    const ProcessRun drained = corvina({QStringLiteral("drain")});
+    ASSERT_EQ(drained.exitCode, 0) << drained.err.toStdString();
+    EXPECT_EQ(drained.out, "Added 1 queued page.\n");
+    EXPECT_TRUE(QDir(home.path() + QStringLiteral("/data/Corvina/inbox")).isEmpty());
+
+    const ProcessRun listed = corvina({QStringLiteral("list")});
+    ASSERT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "Page A again\thttps://www.example.com/a\t\n"
+                          "Page A\thttps://example.com/a/\tx, y\n"
+                          "Queued\thttps://queued.example/\t\n");
+    QFile index(home.path() + QStringLiteral("/data/Corvina/duplicate-index.json"));
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const QByteArray indexed = index.readAll();
+    EXPECT_TRUE(indexed.contains(R"("https:\/\/example.com\/a?":"Page A again")"))
+        << indexed.toStdString();
+}

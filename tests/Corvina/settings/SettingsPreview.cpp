@@ -7,6 +7,7 @@
 #include "Corvina/Settings/SyncStatus.h"
 #include "platform/Account/AccountStatusProvider.h"
 #include "shared/Preferences.h"
+#include "tests/support/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -21,24 +22,6 @@ public:
     }
 };
 
-QPalette darkPalette() {
-    QPalette palette;
-    const QColor window(0x1e, 0x1e, 0x1e);
-    const QColor text(0xe8, 0xe8, 0xe8);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-    palette.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x32));
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x33, 0x33, 0x33));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x2f, 0x7c, 0xf6));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6e, 0x6e, 0x6e));
-    return palette;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,7 +33,7 @@ int main(int argc, char** argv) {
                          arguments.contains(QStringLiteral("--syncing"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (arguments.contains(QStringLiteral("--dark")))
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(testenv::darkPalette());
 
     Preferences preferences(UserDefaults::openSuite(QStringLiteral("preview")));
     if (arguments.contains(QStringLiteral("--off")))

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Corvina/Tags/TagSelection.h"
+
+#include <QList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class Bookmark;
+class QListView;
+class TagSidebarModel;
+
+// Reads and writes a selection that someone else owns (the library window).
+struct TagSelectionBinding {
+    std::function<std::optional<TagSelection>()> get;
+    std::function<void(const std::optional<TagSelection>&)> set;
+
+    // Binds to `storage`, which must outlive the binding's users.
+    static TagSelectionBinding to(std::optional<TagSelection>& storage);
+};
+
+// The library window's left column: "All Bookmarks" with the size of the
+// library and, under "Tags", every tag in use with its count. Choosing an
+// entry writes the bound selection. The sidebar keeps no selection of its
+// own: a selected tag that disappears from the library stays selected in the
+// binding, and then no row is highlighted.
+class TagSidebar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TagSidebar(TagSelectionBinding selection, QWidget* parent = nullptr);
+    ~TagSidebar() override;
+
+    // The whole library; call again whenever it changes.
+    void setBookmarks(const QList<Bookmark>& bookmarks);
+    // Call after changing the bound selection from elsewhere.
+    void refreshSelection();
+
+    QListView* list() const { return m_list; }
+    TagSidebarModel* model() const { return m_model; }
+
+Q_SIGNALS:
+    // The user chose an entry; the binding already holds it.
+    void selectionChosen();
+
+private:
+    void choose(const QModelIndex& index);
+
+    TagSelectionBinding m_selection;
+    TagSidebarModel* m_model = nullptr;
+    QListView* m_list = nullptr;
+    bool m_applying = false;
+};

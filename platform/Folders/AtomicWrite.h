@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Core/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace folders {
+
+// Writes `bytes` to `path` whole: into a temporary file beside it, then one
+// rename onto the final name, so a reader sees the old file or the new one and
+// never a mixture. The temporary name is "<name>.XXXXXX", so a writer killed
+// half-way leaves nothing that ends in the final name's extension. The folder
+// must exist. The error is a readable description.
+Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace folders

@@ -1,0 +1,68 @@
+// The work a library window starts: pages queued by the share sheet end up in
+// the library, the inbox is emptied, and the share sheet's duplicate index
+// learns about them, both when the first window appears and when the
+// application comes back to the front.
+#include "AppTestSupport.h"
+#include "Corvina/Library/Bookmark.h"
+#include "platform/Store/ModelContainer.h"
+#include "shared/Duplicates/DuplicateIndex.h"
+#include "shared/Inbox/InboxWriter.h"
+#include "shared/Inbox/SharedContainer.h"
+
+#include <QDir>
+#include <QTest>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+Url url(const QString& text) {
+    return *Url::parse(text);
+}
+
+void queue(const QString& address, const QString& title) {
+    const PendingBookmark entry(url(address), title, u"queued"_s, {u"later"_s},
+                                QDateTime(QDate(2025, 3, 1), QTime(12, 0), QTimeZone::utc()));
+    ASSERT_TRUE(enqueue(entry).ok());
+}
+
+qsizetype queuedFiles() {
+    const std::optional<QString> inbox = sharedcontainer::inboxDirectory();
+    return inbox ? QDir(*inbox).entryList({u"*.json"_s}, QDir::Files).size() : -1;
+}
+
+} // namespace
+
+TEST(WindowWorkTest, FirstWindowAndActivationDrainTheInboxAndRefreshTheIndex) {
+    StartedApp started;
+    ASSERT_TRUE(started.app);
+    store::ModelContext& context = started.app->container().mainContext();
+    queue(u"https://www.example.com/a/"_s, u"First page"_s);
+    queue(u"https://example.org/b"_s, u"Second page"_s);
+    ASSERT_EQ(queuedFiles(), 2);
+
+    LibraryWindow* window = started.app->openWindow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return context.count() == 2; }, 5000));
+    EXPECT_EQ(queuedFiles(), 0);
+    EXPECT_FALSE(context.hasChanges());
+    // The index is written in the background; the share sheet's lookup
+    // ignores "www." and the final slash.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] { return lookUpDuplicate(url(u"https://example.com/a"_s)) == u"First page"_s; }, 5000));
+
+    queue(u"https://example.net/c"_s, u"Third page"_s);
+    Q_EMIT window->activationWorkRequested();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return context.count() == 3; }, 5000));
+    EXPECT_EQ(queuedFiles(), 0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] { return lookUpDuplicate(url(u"https://example.net/c"_s)) == u"Third page"_s; }, 5000));
+
+    const std::vector<store::ModelObject> saved = context.fetch({Bookmark::kCreatedAt});
+    ASSERT_EQ(saved.size(), 3u);
+    const Bookmark first(saved.front());
+    EXPECT_EQ(first.note(), u"queued"_s);
+    EXPECT_EQ(first.tags(), QStringList{u"later"_s});
+}

@@ -1,0 +1,153 @@
+#include "shared/Inbox/InboxWriter.h"
+
+#include "shared/Inbox/SharedContainer.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QThread>
+#include <QTimeZone>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+PendingBookmark entry(const QString& title) {
+    return PendingBookmark(*Url::parse(u"https://example.com/page"_s), title, u"About it"_s, {},
+                           QDateTime::fromSecsSinceEpoch(1'740'832'496, QTimeZone::utc()));
+}
+
+QStringList everyName(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Each test starts without the shared folder and ends with the isolated data home.
+class InboxWriterTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(*sharedcontainer::supportDirectory()).removeRecursively());
+    }
+    void TearDown() override { qputenv("XDG_DATA_HOME", m_dataHome); }
+
+    const QByteArray m_dataHome = qgetenv("XDG_DATA_HOME");
+};
+
+} // namespace
+
+// Entries of the same second must never replace each other.
+TEST_F(InboxWriterTest, EachEntryIsAWholeFileNamedByAFreshUpperCaseUuid) {
+    constexpr int kCount = 50;
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_TRUE(enqueue(entry(QString::number(i))).ok());
+
+    static const QRegularExpression form(
+        u"^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\.json$"_s);
+    const QString inbox = *sharedcontainer::inboxDirectory();
+    QSet<QString> titles;
+    for (const QString& name : everyName(inbox)) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(form.match(name).hasMatch());
+        const QByteArray bytes = contents(QDir(inbox).filePath(name));
+        const auto decoded = decodePendingBookmark(bytes);
+        ASSERT_TRUE(decoded.has_value());
+        EXPECT_EQ(bytes, encodePendingBookmark(entry(decoded->title())));
+        titles.insert(decoded->title());
+    }
+    EXPECT_EQ(titles.size(), kCount);
+}
+
+// Qt reports a relative $XDG_DATA_HOME unchanged; taking it would queue the
+// entry under the share sheet's working folder, where the app never looks.
+TEST_F(InboxWriterTest, WithoutAnApplicationSupportFolderFailsWithTheSharedInboxError) {
+    const QString workingFolder = testenv::root() + u"/cwd"_s;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir().mkpath(workingFolder) && QDir::setCurrent(workingFolder));
+    qputenv("XDG_DATA_HOME", "relative/data");
+
+    const auto result = enqueue(entry(u"Lost"_s));
+    QDir::setCurrent(previous);
+
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, InboxError::Kind::containerUnavailable);
+    EXPECT_EQ(result.error().domain(), u"Quillan.SharedInbox"_s);
+    EXPECT_EQ(result.error().code(), 1);
+    EXPECT_EQ(result.error().description,
+              u"Shared container is unavailable. Verify the App Group entitlement on both targets "
+              "(App Store build) or that Application Support is reachable (direct-download / "
+              "Setapp builds)."_s);
+    EXPECT_TRUE(everyName(workingFolder).isEmpty());
+}
+
+// A data home that cannot exist (below a regular file) is still reported by
+// the platform; the entry must fail at the write, not land anywhere else.
+TEST_F(InboxWriterTest, AnUnreachableInboxFailsAtTheWrite) {
+    const QString plainFile = testenv::root() + u"/plain-file"_s;
+    ASSERT_TRUE(QFile(plainFile).open(QIODevice::WriteOnly));
+    qputenv("XDG_DATA_HOME", (plainFile + u"/data"_s).toLocal8Bit());
+
+    const auto result = enqueue(entry(u"Lost"_s));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, InboxError::Kind::writeFailed);
+    EXPECT_EQ(result.error().domain(), QString());
+    EXPECT_EQ(result.error().code(), 0);
+    EXPECT_FALSE(result.error().description.isEmpty());
+    EXPECT_FALSE(QDir(testenv::root() + u"/.local"_s).exists());
+}
+
+// The share sheet's one diagnostic: the same line also goes to standard error,
+// which is where it can be caught here.
+TEST_F(InboxWriterTest, LogsOneLineNamingTheFailure) {
+    QTemporaryFile capture;
+    ASSERT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    ASSERT_GE(dup2(capture.handle(), STDERR_FILENO), 0);
+    logEnqueueFailure(InboxError{InboxError::Kind::writeFailed, u"Disk full"_s});
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    EXPECT_EQ(contents(capture.fileName()), "Quillan share: enqueue failed: Disk full\n");
+}
+
+// A share sheet killed half-way through a save must leave either a whole
+// entry or nothing the app would take. Each kill comes the moment an entry
+// name shows up, while the next entry is being written: a writer that wrote
+// under the final name would be torn then.
+TEST_F(InboxWriterTest, AWriterKilledMidWriteLeavesNoTornEntry) {
+    const QDir inbox(*sharedcontainer::inboxDirectory());
+    const auto entries = [&] { return inbox.entryList({u"*.json"_s}, QDir::Files | QDir::Hidden); };
+    int complete = 0;
+    for (int run = 0; run < 20; ++run) {
+        QProcess child;
+        child.start(QStringLiteral(INBOX_WRITER_CHILD), {});
+        ASSERT_TRUE(child.waitForStarted(5000) && child.waitForReadyRead(5000));
+        const QDeadlineTimer deadline(5000);
+        while (entries().isEmpty() && !deadline.hasExpired())
+            QThread::usleep(50);
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(5000));
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the writer stopped on its own";
+
+        for (const QString& name : entries()) {
+            ASSERT_TRUE(decodePendingBookmark(contents(inbox.filePath(name))).has_value())
+                << "run " << run << ": " << name.toStdString();
+            ++complete;
+            QFile::remove(inbox.filePath(name));
+        }
+    }
+    // Guards against a child that never got as far as writing.
+    EXPECT_GT(complete, 0);
+}
