@@ -4,6 +4,7 @@
 // that nothing after the head can change the result, and the meta lookup
 // against a plain search with the same pattern.
 
+#include "fuzz/FuzzCheck.h"
 #include "platform/Regex/Regex.h"
 #include "shared/Metadata/PageHead.h"
 
@@ -14,14 +15,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #condition);           \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 

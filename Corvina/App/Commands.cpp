@@ -13,10 +13,10 @@ QKeySequence keys(QKeyCombination combination) {
 }
 } // namespace
 
-const std::vector<CommandSpec>& commandTable() {
+const std::vector<CommandEntry>& commandTable() {
     using M = MenuPlacement;
     // The platform's Command key is Ctrl here, Option is Alt.
-    static const std::vector<CommandSpec> table = {
+    static const std::vector<CommandEntry> table = {
         {CommandId::newBookmark, M::file, QT_TRANSLATE_NOOP("Commands", "New Bookmark"),
          QStringLiteral("plus"), keys(Qt::CTRL | Qt::Key_N)},
         {CommandId::newWindow, M::file, QT_TRANSLATE_NOOP("Commands", "New Window"),
@@ -95,9 +95,9 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
     QMenu* help = menuBar.addMenu(tr("&Help"));
     QMenu* exportMenu = nullptr;
 
-    for (const CommandSpec& spec : commandTable()) {
+    for (const CommandEntry& entry : commandTable()) {
         QMenu* menu = nullptr;
-        switch (spec.menu) {
+        switch (entry.menu) {
         case MenuPlacement::file:
             menu = file;
             break;
@@ -118,20 +118,20 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
             menu = help;
             break;
         }
-        if (spec.dividerBefore)
+        if (entry.dividerBefore)
             menu->addSeparator();
-        QAction* action = menu->addAction(tr(spec.title));
-        if (!spec.symbol.isEmpty())
-            action->setIcon(symbols::icon(spec.symbol));
-        action->setShortcut(spec.shortcut);
-        action->setCheckable(spec.checkable);
-        action->setData(static_cast<int>(spec.id));
-        if (spec.id == CommandId::quit)
+        QAction* action = menu->addAction(tr(entry.title));
+        if (!entry.symbol.isEmpty())
+            action->setIcon(symbols::icon(entry.symbol));
+        action->setShortcut(entry.shortcut);
+        action->setCheckable(entry.checkable);
+        action->setData(static_cast<int>(entry.id));
+        if (entry.id == CommandId::quit)
             action->setMenuRole(QAction::QuitRole);
-        const CommandId id = spec.id;
+        const CommandId id = entry.id;
         QObject::connect(action, &QAction::triggered, &menuBar,
                          [&target, id] { target.runCommand(id); });
-        if (spec.checkable) {
+        if (entry.checkable) {
             action->setChecked(target.isCommandChecked(id));
             QObject::connect(menu, &QMenu::aboutToShow, action, [&target, action, id] {
                 action->setChecked(target.isCommandChecked(id));

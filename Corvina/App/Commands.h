@@ -34,7 +34,7 @@ enum class CommandId {
 
 enum class MenuPlacement { file, exportSubmenu, edit, view, help };
 
-struct CommandSpec {
+struct CommandEntry {
     CommandId id;
     MenuPlacement menu;
     const char* title; // English source text, translated when the menu is built
@@ -44,7 +44,7 @@ struct CommandSpec {
     bool dividerBefore = false;
 };
 
-const std::vector<CommandSpec>& commandTable();
+const std::vector<CommandEntry>& commandTable();
 
 // Runs a command; the application implements it.
 class CommandTarget {
