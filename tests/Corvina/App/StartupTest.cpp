@@ -140,7 +140,7 @@ TEST(StartupTest, AddAndDrainFromTheCommandLine) {
     const ProcessRun again =
         corvina({QStringLiteral("add"), QStringLiteral("https://www.example.com/a"),
                  QStringLiteral("--title"), QStringLiteral("Page A again"),
-                 QStringLiteral("--description"), QString()});
+                 QStringLiteral("--description"), QStringLiteral("Again")});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains("already saved as \xE2\x80\x9CPage A\xE2\x80\x9D"))
         << again.err.toStdString();
