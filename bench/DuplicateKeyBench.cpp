@@ -156,6 +156,8 @@ void encodeIndex(benchmark::State& state) {
 }
 
 void rebuildWholeWrite(benchmark::State& state) {
+    // The shared main points XDG_DATA_HOME at a throw-away tree.
+    QDir().mkpath(*sharedcontainer::supportDirectory());
     store::ModelContext& context = library().container->mainContext();
     for (auto _ : state)
         rebuildDuplicateIndex(context).waitForFinished();
@@ -169,15 +171,3 @@ BENCHMARK(parseAndKey);
 BENCHMARK(rebuildMainThreadPart)->Unit(benchmark::kMillisecond);
 BENCHMARK(encodeIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(rebuildWholeWrite)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    // The index goes to a throw-away support folder, never the user's.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    QDir().mkpath(*sharedcontainer::supportDirectory());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

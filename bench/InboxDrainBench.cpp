@@ -77,14 +77,3 @@ void enqueueOne(benchmark::State& state) {
 
 BENCHMARK(drainThousand)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(enqueueOne)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    // Never the user's real inbox.
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -79,4 +79,3 @@ void BM_UnclosedMetaTags(benchmark::State& state) {
 BENCHMARK(BM_PageWithHead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageWithoutHeadEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnclosedMetaTags)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();

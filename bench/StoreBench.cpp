@@ -117,11 +117,3 @@ BENCHMARK(insertAndSave)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(fetchSortedWarm)->Unit(benchmark::kMillisecond);
 BENCHMARK(fetchSortedCold)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(openStore)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

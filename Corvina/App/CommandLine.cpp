@@ -1,9 +1,12 @@
 #include "Corvina/App/CommandLine.h"
 
+#include "Corvina/ImportExport/BookmarksDocument.h"
+#include "Corvina/ImportExport/ImporterRouter.h"
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
 #include "Corvina/Inbox/InboxWork.h"
 #include "Corvina/Library/Bookmark.h"
 #include "Corvina/Library/BookmarkDraft.h"
+#include "Corvina/Library/BookmarkFilter.h"
 #include "Corvina/Library/LegacyMigration.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "platform/Store/ModelContainer.h"
@@ -17,23 +20,33 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
+#include <QSet>
 
 namespace cli {
 namespace {
 
 const QStringList kCommands = {QStringLiteral("list"),      QStringLiteral("add"),
-                               QStringLiteral("drain"),     QStringLiteral("help"),
+                               QStringLiteral("drain"),     QStringLiteral("import"),
+                               QStringLiteral("export"),    QStringLiteral("help"),
                                QStringLiteral("--help"),    QStringLiteral("-h"),
                                QStringLiteral("--version"), QStringLiteral("-v")};
 
 QString usage() {
     return QStringLiteral("Usage:\n"
                           "  corvina                 open the library window\n"
-                          "  corvina list [--json]   print the library, newest first\n"
+                          "  corvina list [--json] [--search WORD] [--tag TAG]\n"
+                          "                          print the library, newest first; a search\n"
+                          "                          looks in titles, addresses and tags\n"
                           "  corvina add URL [--title T] [--description D] [--tags a,b]\n"
                           "                          add a bookmark; a missing title or\n"
                           "                          description is fetched from the page\n"
                           "  corvina drain           take in the pages queued by Dropslip\n"
+                          "  corvina import FILE... [--all]\n"
+                          "                          add the bookmarks of .html, .htm or .json\n"
+                          "                          files; without --all, addresses already\n"
+                          "                          in the library or met before are skipped\n"
+                          "  corvina export --format json|html [OUT]\n"
+                          "                          write the library to OUT or standard output\n"
                           "  corvina --version       print the version\n");
 }
 
@@ -48,31 +61,54 @@ std::unique_ptr<store::ModelContainer> openLibrary(QTextStream& err) {
     return std::move(container).value();
 }
 
+int unknownOption(QStringView command, const QString& option, QTextStream& err) {
+    err << QStringLiteral("corvina: unknown option for %1: %2\n").arg(command, option) << usage();
+    return 2;
+}
+
+// The value after option `i`, or nothing (with the message) when it is last.
+std::optional<QString> optionValue(const QStringList& options, qsizetype& i, QTextStream& err) {
+    if (i + 1 == options.size()) {
+        err << QStringLiteral("corvina: %1 needs a value\n").arg(options.at(i)) << usage();
+        return std::nullopt;
+    }
+    return options.at(++i);
+}
+
 int list(const QStringList& options, QTextStream& out, QTextStream& err) {
     bool json = false;
-    for (const QString& option : options) {
+    std::optional<QString> tag;
+    QString search;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QString& option = options.at(i);
         if (option == u"--json") {
             json = true;
+        } else if (option == u"--search" || option == u"--tag") {
+            const auto value = optionValue(options, i, err);
+            if (!value)
+                return 2;
+            if (option == u"--tag")
+                tag = *value;
+            else
+                search = *value;
         } else {
-            err << QStringLiteral("corvina: unknown option for list: %1\n").arg(option) << usage();
-            return 2;
+            return unknownOption(u"list", option, err);
         }
     }
     const auto container = openLibrary(err);
     if (!container)
         return 1;
-    store::ModelContext& context = container->mainContext();
-
-    const auto objects = context.fetch({Bookmark::kCreatedAt, Qt::DescendingOrder});
+    const BookmarkFilter filter(tag, search);
+    const std::vector<Bookmark> visible =
+        filter.apply(library::allBookmarks(container->mainContext()));
     if (json) {
         QJsonArray array;
-        for (const store::ModelObject& object : objects)
-            array.append(payloadToJson(Bookmark(object).toPayload()));
+        for (const Bookmark& bookmark : visible)
+            array.append(payloadToJson(bookmark.toPayload()));
         out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
         return 0;
     }
-    for (const store::ModelObject& object : objects) {
-        const Bookmark bookmark(object);
+    for (const Bookmark& bookmark : visible) {
         out << bookmark.title() << '\t' << bookmark.urlString() << '\t'
             << bookmark.tags().join(QStringLiteral(", ")) << '\n';
     }
@@ -129,17 +165,15 @@ int add(const QStringList& options, QTextStream& out, QTextStream& err) {
                          : option == u"--tags"        ? &entry.tagsField
                                                       : nullptr;
         if (field) {
-            if (i + 1 == options.size()) {
-                err << QStringLiteral("corvina: %1 needs a value\n").arg(option) << usage();
+            const auto value = optionValue(options, i, err);
+            if (!value)
                 return 2;
-            }
-            *field = options.at(++i);
+            *field = *value;
         } else if (!option.startsWith(u"--") && !haveUrl) {
             entry.url = option;
             haveUrl = true;
         } else {
-            err << QStringLiteral("corvina: unknown option for add: %1\n").arg(option) << usage();
-            return 2;
+            return unknownOption(u"add", option, err);
         }
     }
     const std::optional<Url> url = Url::parse(draft::trimSpacesAndTabs(entry.url));
@@ -191,6 +225,110 @@ int drain(const QStringList& options, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+// Every file is read and parsed before anything is added: one file that
+// fails leaves the library as it was.
+int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) {
+    bool all = false;
+    QStringList files;
+    for (const QString& option : options) {
+        if (option == u"--all")
+            all = true;
+        else if (!option.startsWith(u"--"))
+            files.append(option);
+        else
+            return unknownOption(u"import", option, err);
+    }
+    if (files.isEmpty()) {
+        err << QStringLiteral("corvina: import needs at least one file\n") << usage();
+        return 2;
+    }
+    std::vector<BookmarkPayload> read;
+    for (const QString& file : files) {
+        auto payloads = ImporterRouter::readFile(file);
+        if (!payloads) {
+            err << QStringLiteral("corvina: %1: %2\n").arg(file, describe(payloads.error()));
+            return 1;
+        }
+        std::move(payloads->begin(), payloads->end(), std::back_inserter(read));
+    }
+
+    const auto container = openLibrary(err);
+    if (!container)
+        return 1;
+    store::ModelContext& context = container->mainContext();
+    std::vector<BookmarkPayload> kept;
+    if (all) {
+        kept = std::move(read);
+    } else {
+        // Against the library and against what the files gave before.
+        QSet<QString> seen;
+        for (const Bookmark& bookmark : library::allBookmarks(context))
+            seen.insert(duplicateKey(bookmark.urlString()));
+        kept.reserve(read.size());
+        for (BookmarkPayload& payload : read) {
+            const QString key = duplicateKey(payload.url);
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
+            kept.push_back(std::move(payload));
+        }
+    }
+    const qsizetype skipped = qsizetype(read.size() - kept.size());
+    if (!library::insertPayloads(context, kept)) {
+        err << QStringLiteral("corvina: the bookmarks could not be saved\n");
+        return 1;
+    }
+    // The index writer leaves the shared folder to the inbox drain; see add.
+    (void)sharedcontainer::inboxDirectory();
+    rebuildDuplicateIndex(context).waitForFinished();
+    out << QStringLiteral("Added %1 bookmarks.").arg(kept.size());
+    if (!all)
+        out << QStringLiteral(" Skipped %1 duplicates.").arg(skipped);
+    out << '\n';
+    return 0;
+}
+
+int exportLibrary(const QStringList& options, QTextStream& out, QTextStream& err) {
+    std::optional<ExportFormat> format;
+    std::optional<QString> path;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QString& option = options.at(i);
+        if (option == u"--format") {
+            const auto value = optionValue(options, i, err);
+            if (!value)
+                return 2;
+            if (*value == u"json")
+                format = ExportFormat::json;
+            else if (*value == u"html")
+                format = ExportFormat::netscapeHTML;
+            else
+                return unknownOption(u"export --format", *value, err);
+        } else if (!option.startsWith(u"--") && !path) {
+            path = option;
+        } else {
+            return unknownOption(u"export", option, err);
+        }
+    }
+    if (!format) {
+        err << QStringLiteral("corvina: export needs --format json or --format html\n") << usage();
+        return 2;
+    }
+    const auto container = openLibrary(err);
+    if (!container)
+        return 1;
+    const BookmarksDocument document{library::allPayloads(container->mainContext()), *format};
+    if (!path) {
+        out << QString::fromUtf8(document.fileContents());
+        return 0;
+    }
+    const auto written = document.write(*path);
+    if (!written) {
+        err << QStringLiteral("corvina: could not write %1: %2\n").arg(*path, written.error());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 bool wantsCommandLine(const QStringList& arguments) {
@@ -209,6 +347,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return add(arguments.mid(2), out, err);
     if (command == u"drain")
         return drain(arguments.mid(2), out, err);
+    if (command == u"import")
+        return importFiles(arguments.mid(2), out, err);
+    if (command == u"export")
+        return exportLibrary(arguments.mid(2), out, err);
     if (command == u"help" || command == u"--help" || command == u"-h") {
         out << usage();
         return 0;

@@ -1,30 +1,44 @@
 #include "Corvina/App/LibraryWindow.h"
 
+#include "Corvina/App/ImportExportFlows.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/App/WindowCoordinator.h"
+#include "Corvina/Favicons/FaviconStore.h"
 #include "platform/Store/ModelContext.h"
+#include "platform/Symbols/Symbols.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-LibraryWindow::LibraryWindow(store::ModelContext& context, WindowCoordinator& coordinator,
+using namespace Qt::StringLiterals;
+
+LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordinator,
                              QWidget* parent)
     : QMainWindow(parent)
-    , m_context(context)
-    , m_coordinator(coordinator) {
+    , m_coordinator(coordinator)
+    , m_flows(new ImportExportFlows(services.context, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("main"));
-    setWindowTitle(tr("All Bookmarks"));
+    setObjectName(u"main"_s);
     resize(900, 600);
+    services.flows = m_flows;
+    m_content = new ContentView(services, this);
+    setCentralWidget(m_content);
+    setWindowTitle(m_content->windowTitle());
+    connect(m_content, &ContentView::windowTitleChanged, this, &QWidget::setWindowTitle);
 
     QToolBar* toolBar = addToolBar(tr("Toolbar"));
-    toolBar->setObjectName(QStringLiteral("mainToolBar"));
+    toolBar->setObjectName(u"mainToolBar"_s);
     toolBar->setMovable(false);
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QAction* add = toolBar->addAction(symbols::icon(u"plus"_s), tr("Add Bookmark"));
+    add->setObjectName(u"addBookmark"_s);
+    connect(add, &QAction::triggered, m_content, [this] { m_content->showAdd(); });
     QWidget* spacer = new QWidget(toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spacer);
@@ -32,18 +46,14 @@ LibraryWindow::LibraryWindow(store::ModelContext& context, WindowCoordinator& co
     m_searchField->setPlaceholderText(tr("Search title, URL, tag"));
     m_searchField->setMaximumWidth(260);
     toolBar->addWidget(m_searchField);
+    connect(m_searchField, &QLineEdit::textChanged, m_content, &ContentView::setQuery);
 
-    // The list arrives in a later version; until then the window says plainly
-    // what the library holds.
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    m_placeholder = new QLabel(central);
-    m_placeholder->setAlignment(Qt::AlignCenter);
-    m_placeholder->setWordWrap(true);
-    layout->addWidget(m_placeholder);
-    setCentralWidget(central);
-    refreshPlaceholder();
-    connect(&m_context, &store::ModelContext::changed, this, &LibraryWindow::refreshPlaceholder);
+    m_fetchStatus = new QLabel(this);
+    statusBar()->addPermanentWidget(m_fetchStatus);
+    statusBar()->hide();
+    connect(m_content, &ContentView::faviconFetchStarted, this, &LibraryWindow::followFaviconFetch);
+    connect(this, &LibraryWindow::addBookmarkRequested, m_content,
+            [this] { m_content->showAdd(); });
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -56,14 +66,14 @@ LibraryWindow::~LibraryWindow() {
     leaveCount();
 }
 
-void LibraryWindow::refreshPlaceholder() {
-    const qsizetype count = m_context.count();
-    if (count == 0) {
-        m_placeholder->setText(tr("No bookmarks yet"));
-    } else {
-        m_placeholder->setText(count == 1 ? tr("1 bookmark in your library.")
-                                          : tr("%1 bookmarks in your library.").arg(count));
-    }
+void LibraryWindow::followFaviconFetch(FaviconPrefetch* job) {
+    const auto show = [this](int completed, int total) {
+        m_fetchStatus->setText(tr("Fetching site icons\u2026 %1 of %2").arg(completed).arg(total));
+    };
+    show(0, job->total());
+    statusBar()->show();
+    connect(job, &FaviconPrefetch::progress, this, show);
+    connect(job, &FaviconPrefetch::finished, this, [this] { statusBar()->hide(); });
 }
 
 void LibraryWindow::showEvent(QShowEvent* event) {

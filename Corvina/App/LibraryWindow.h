@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Corvina/App/ContentView.h"
+
 #include <QMainWindow>
 
+class ImportExportFlows;
 class QLabel;
 class SearchField;
 class WindowCoordinator;
@@ -9,18 +12,22 @@ namespace store {
 class ModelContext;
 }
 
-// One library window of the "main" group. It keeps the coordinator's window
-// count, takes a pending new-bookmark request when it opens, and runs the
-// start work once and the activation work whenever the application becomes
-// active.
+// One library window of the "main" group: the library's content under a
+// tool bar with the "Add Bookmark" button and the search field. It keeps the
+// coordinator's window count, takes a pending new-bookmark request when it
+// opens, and runs the start work once and the activation work whenever the
+// application becomes active.
 class LibraryWindow : public QMainWindow {
     Q_OBJECT
 public:
-    LibraryWindow(store::ModelContext& context, WindowCoordinator& coordinator,
+    // `services.flows` is ignored: each window has import and export flows of its own.
+    LibraryWindow(ContentServices services, WindowCoordinator& coordinator,
                   QWidget* parent = nullptr);
     ~LibraryWindow() override;
 
     SearchField* searchField() const { return m_searchField; }
+    ContentView* content() const { return m_content; }
+    ImportExportFlows* flows() const { return m_flows; }
 
 Q_SIGNALS:
     // The window wants its add-bookmark form.
@@ -35,13 +42,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void refreshPlaceholder();
     void leaveCount();
+    void followFaviconFetch(FaviconPrefetch* job);
 
-    store::ModelContext& m_context;
     WindowCoordinator& m_coordinator;
+    ImportExportFlows* m_flows = nullptr;
+    ContentView* m_content = nullptr;
     SearchField* m_searchField = nullptr;
-    QLabel* m_placeholder = nullptr;
+    QLabel* m_fetchStatus = nullptr;
     bool m_counted = false;
     bool m_startWorkDone = false;
 };

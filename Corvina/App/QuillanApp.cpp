@@ -7,6 +7,7 @@
 #include "Corvina/App/UpdateAlert.h"
 #include "Corvina/App/UrlEvents.h"
 #include "Corvina/App/WindowCoordinator.h"
+#include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/ImportExport/ExportFormat.h"
 #include "Corvina/Inbox/InboxWork.h"
 #include "Corvina/Library/LegacyMigration.h"
@@ -35,6 +36,12 @@ QuillanApp::~QuillanApp() {
     for (const QPointer<LibraryWindow>& window : std::as_const(m_windows))
         delete window.data();
     delete m_settingsWindow.data();
+}
+
+FaviconStore& QuillanApp::faviconStore() {
+    if (!m_faviconStore)
+        m_faviconStore = std::make_unique<FaviconStore>(*m_network);
+    return *m_faviconStore;
 }
 
 Result<std::unique_ptr<QuillanApp>, QString> QuillanApp::start(const AppLocations& locations) {
@@ -79,7 +86,9 @@ bool QuillanApp::showDescriptions() const {
 }
 
 LibraryWindow* QuillanApp::openWindow() {
-    auto* window = new LibraryWindow(m_container->mainContext(), *m_windowCoordinator);
+    auto* window = new LibraryWindow(
+        ContentServices{m_container->mainContext(), *m_preferences, *m_network, faviconStore()},
+        *m_windowCoordinator);
     m_windows.removeAll(nullptr);
     m_windows.append(window);
     buildMenuBar(*window->menuBar(), *this);
@@ -88,6 +97,14 @@ LibraryWindow* QuillanApp::openWindow() {
     Q_EMIT windowOpened(window);
     window->show();
     return window;
+}
+
+void QuillanApp::bringToFront() {
+    m_windows.removeAll(nullptr);
+    LibraryWindow* window = m_windows.isEmpty() ? openWindow() : m_windows.last().data();
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
 }
 
 void QuillanApp::runWindowWork(bool activation) {

@@ -13,6 +13,7 @@
 #include <optional>
 
 class CorvinaAppDelegate;
+class FaviconStore;
 
 class Preferences;
 class QNetworkAccessManager;
@@ -48,10 +49,15 @@ public:
     CorvinaAppDelegate& appDelegate() { return *m_appDelegate; }
     Preferences& preferences() { return *m_preferences; }
     QNetworkAccessManager& network() { return *m_network; }
+    // The process's one favicon store, made on first use.
+    FaviconStore& faviconStore();
     bool showDescriptions() const;
 
     // A new window of the "main" group, shown.
     LibraryWindow* openWindow();
+    // Raises the newest library window, or opens one when none is left:
+    // what starting the program again by hand does.
+    void bringToFront();
     void openSettings();
     SettingsWindow* settingsWindow() const { return m_settingsWindow; }
 
@@ -73,6 +79,7 @@ private:
     Preferences* m_preferences = nullptr;
     std::unique_ptr<WindowCoordinator> m_windowCoordinator;
     std::unique_ptr<QNetworkAccessManager> m_network;
+    std::unique_ptr<FaviconStore> m_faviconStore;
     std::unique_ptr<UpdaterController> m_updaterController;
     std::unique_ptr<UpdateAlertPresenter> m_updatePresenter;
     std::unique_ptr<SyncStatus> m_syncStatus;

@@ -2,6 +2,7 @@
 #include "Corvina/App/CorvinaAppDelegate.h"
 #include "Corvina/App/QuillanApp.h"
 #include "platform/Core/SystemLog.h"
+#include "platform/SingleInstance/SingleInstance.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -31,6 +32,16 @@ int main(int argc, char** argv) {
     describe(app);
     app.setApplicationDisplayName(QStringLiteral("Corvina"));
     app.setDesktopFileName(QStringLiteral("corvina"));
+    // A running Corvina takes this start's links ("corvina://add?…") and
+    // comes to the front; this process then has nothing more to do.
+    const QString socket = SingleInstance::serverName(QStringLiteral("corvina"));
+    const QStringList handed = app.arguments().mid(1);
+    if (SingleInstance::handOff(socket, handed))
+        return EXIT_SUCCESS;
+    SingleInstance instance;
+    // Without the socket this instance still runs; later starts run beside it.
+    (void)instance.listen(socket);
+
     auto started = QuillanApp::start();
     if (!started) {
         standardErrorLine(started.error());
@@ -38,6 +49,11 @@ int main(int argc, char** argv) {
     }
     QuillanApp& corvina = *started.value();
     corvina.openWindow();
-    corvina.appDelegate().handleArguments(app.arguments().mid(1));
+    corvina.appDelegate().handleArguments(handed);
+    QObject::connect(&instance, &SingleInstance::argumentsReceived, &corvina,
+                     [&corvina](const QStringList& arguments) {
+                         corvina.bringToFront();
+                         corvina.appDelegate().handleArguments(arguments);
+                     });
     return app.exec();
 }

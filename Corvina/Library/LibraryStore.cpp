@@ -2,6 +2,7 @@
 
 #include "Corvina/Library/Bookmark.h"
 #include "platform/Folders/StandardFolders.h"
+#include "platform/Store/ModelContext.h"
 
 #include <QDir>
 
@@ -31,6 +32,25 @@ openStore(const QString& filePath) {
     configuration.allowsSave = true;
     configuration.cloudDatabase = store::CloudDatabase::automatic;
     return store::ModelContainer::open(Bookmark::schema(), configuration);
+}
+
+std::vector<Bookmark> allBookmarks(const store::ModelContext& context) {
+    const auto objects = context.fetch({Bookmark::kCreatedAt, Qt::DescendingOrder});
+    return std::vector<Bookmark>(objects.cbegin(), objects.cend());
+}
+
+std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context) {
+    std::vector<BookmarkPayload> payloads;
+    for (const Bookmark& bookmark : allBookmarks(context))
+        payloads.push_back(bookmark.toPayload());
+    return payloads;
+}
+
+Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
+                                               const std::vector<BookmarkPayload>& payloads) {
+    for (const BookmarkPayload& payload : payloads)
+        context.insert(Bookmark::fromPayload(payload).object());
+    return context.save();
 }
 
 } // namespace library

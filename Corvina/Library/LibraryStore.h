@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Corvina/Library/Bookmark.h"
+#include "Corvina/Library/BookmarkPayload.h"
 #include "platform/Core/Result.h"
 #include "platform/Store/ModelContainer.h"
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 // Where the library lives and how it is opened. The windows and the command
 // line both come through here.
@@ -21,5 +24,15 @@ QString openFailureMessage(const store::StoreError& error);
 
 Result<std::unique_ptr<store::ModelContainer>, store::StoreError>
 openStore(const QString& filePath);
+
+// The whole library in its order: newest `createdAt` first.
+std::vector<Bookmark> allBookmarks(const store::ModelContext& context);
+std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context);
+
+// An import's commit: one new bookmark per payload, in order, each keeping
+// the payload's id and dates, then one save. A failed save leaves them in
+// the context for the next save to write.
+Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
+                                               const std::vector<BookmarkPayload>& payloads);
 
 } // namespace library

@@ -1,6 +1,7 @@
 #include "Corvina/TagSidebar/TagSidebarDelegate.h"
 
 #include "Corvina/TagSidebar/TagSidebarModel.h"
+#include "platform/Symbols/Symbols.h"
 #include "platform/Widgets/Typography.h"
 
 #include <QApplication>
@@ -31,16 +32,6 @@ QFont headingFont() {
 QColor withAlpha(QColor colour, qreal alpha) {
     colour.setAlphaF(static_cast<float>(alpha));
     return colour;
-}
-
-QPixmap tinted(const QIcon& icon, const QColor& colour, qreal ratio) {
-    QPixmap pixmap = icon.pixmap(QSize(kIconSize, kIconSize), ratio);
-    if (pixmap.isNull())
-        return pixmap;
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), colour);
-    return pixmap;
 }
 
 } // namespace
@@ -100,8 +91,9 @@ void TagSidebarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     // colour, or the selection's text colour on a selected row.
     const QColor symbolColour =
         selected && active ? text : palette.color(QPalette::Active, QPalette::Highlight);
-    painter->drawPixmap(iconRect, tinted(index.data(Qt::DecorationRole).value<QIcon>(),
-                                         symbolColour, painter->device()->devicePixelRatioF()));
+    painter->drawPixmap(iconRect, symbols::tinted(index.data(Qt::DecorationRole).value<QIcon>(),
+                                                  QSize(kIconSize, kIconSize), symbolColour,
+                                                  painter->device()->devicePixelRatioF()));
 
     // The badge first, so that the name is cut short before it, not under it.
     QFont badgeFont = typography::font(typography::TextStyle::callout);

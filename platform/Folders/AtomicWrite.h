@@ -12,6 +12,14 @@ namespace folders {
 // never a mixture. The temporary name is "<name>.XXXXXX", so a writer killed
 // half-way leaves nothing that ends in the final name's extension. The folder
 // must exist. The error is a readable description.
-Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes);
+//
+// Durability::synced flushes the file to the disk before the rename, so the
+// new content survives a power cut; files the other program relies on need
+// that. Durability::cached skips the flush (tens of milliseconds each), for
+// caches that can be rebuilt: after a power cut such a file may be empty,
+// but it is never torn.
+enum class Durability { synced, cached };
+Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes,
+                                      Durability durability = Durability::synced);
 
 } // namespace folders

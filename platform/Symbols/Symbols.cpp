@@ -36,6 +36,7 @@ const QHash<QString, Entry>& table() {
         {QStringLiteral("books.vertical"), {u"folder-bookmark", u"▥"}},
         {QStringLiteral("magnifyingglass"), {u"edit-find", u"⌕"}},
         {QStringLiteral("exclamationmark.triangle"), {u"dialog-warning", u"!"}},
+        {QStringLiteral("exclamationmark.triangle.fill"), {u"dialog-warning", u"\u26A0"}},
     };
     return entries;
 }
@@ -97,6 +98,16 @@ QIcon icon(const QString& symbolName) {
     }
     cache.insert(symbolName, result);
     return result;
+}
+
+QPixmap tinted(const QIcon& icon, QSize size, const QColor& colour, qreal devicePixelRatio) {
+    QPixmap pixmap = icon.pixmap(size, devicePixelRatio);
+    if (pixmap.isNull())
+        return pixmap;
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), colour);
+    return pixmap;
 }
 
 } // namespace symbols

@@ -1,5 +1,7 @@
 #include "shared/Metadata/MetadataFetcher.h"
 
+#include "platform/Network/ReplyRelease.h"
+
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
@@ -75,13 +77,7 @@ private:
             return;
         QNetworkReply* reply = std::exchange(m_reply, nullptr);
         reply->disconnect(this);
-        // A status of 400 or more makes Qt queue an error of its own, and
-        // abort() would be a second one; deleting the reply closes the
-        // connection all the same.
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (!reply->isFinished() && status < 400)
-            reply->abort();
-        reply->deleteLater();
+        network::releaseReply(reply);
     }
 
     QPointer<QNetworkReply> m_reply;

@@ -1,78 +1,18 @@
 #include "shared/Metadata/PageHead.h"
 
+#include "platform/Core/AsciiText.h"
+#include "platform/Core/TextDecoding.h"
 #include "platform/Regex/Regex.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <array>
 
 namespace pagehead {
 
-namespace {
-
-// Length of the incomplete UTF-8 sequence at the end of `bytes`, or 0: a
-// valid start of a sequence that more bytes could still complete.
-qsizetype incompleteUtf8Tail(QByteArrayView bytes) {
-    const qsizetype size = bytes.size();
-    for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
-        const auto lead = static_cast<unsigned char>(bytes[size - back]);
-        if ((lead & 0xC0) == 0x80)
-            continue; // a continuation byte, keep looking for the lead
-        const qsizetype needed = lead >= 0xF5   ? 0
-                                 : lead >= 0xF0 ? 4
-                                 : lead >= 0xE0 ? 3
-                                 : lead >= 0xC2 ? 2
-                                                : 0;
-        if (needed <= back)
-            return 0;
-        if (back >= 2) {
-            // The second byte's range narrows for E0, ED, F0 and F4 (no
-            // overlong forms, surrogates or code points past U+10FFFF).
-            const auto second = static_cast<unsigned char>(bytes[size - back + 1]);
-            const bool fits = lead == 0xE0   ? second >= 0xA0
-                              : lead == 0xED ? second <= 0x9F
-                              : lead == 0xF0 ? second >= 0x90
-                              : lead == 0xF4 ? second <= 0x8F
-                                             : true;
-            if (!fits)
-                return 0;
-        }
-        return back;
-    }
-    return 0;
-}
-
-char16_t asciiLower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c;
-}
-
-} // namespace
-
 std::optional<QString> decode(QByteArrayView body, BodyExtent extent) {
-    const QByteArrayView kept =
-        extent == BodyExtent::beginning ? body.chopped(incompleteUtf8Tail(body)) : body;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(kept);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(body);
-}
-
-qsizetype indexOfAsciiCaseless(QStringView text, QLatin1StringView needle, qsizetype from) {
-    const qsizetype n = needle.size();
-    if (n == 0)
-        return from <= text.size() ? from : -1;
-    const char16_t first = asciiLower(char16_t(needle[0].unicode()));
-    for (qsizetype i = from; i + n <= text.size(); ++i) {
-        if (asciiLower(text[i].unicode()) != first)
-            continue;
-        qsizetype k = 1;
-        while (k < n && asciiLower(text[i + k].unicode()) == asciiLower(needle[k].unicode()))
-            ++k;
-        if (k == n)
-            return i;
-    }
-    return -1;
+    return textdecoding::utf8OrLatin1(body, extent == BodyExtent::beginning
+                                                ? textdecoding::Extent::beginning
+                                                : textdecoding::Extent::whole);
 }
 
 qsizetype findHeadEnd(QByteArrayView body, qsizetype searched) {
@@ -91,7 +31,7 @@ qsizetype findHeadEnd(QByteArrayView body, qsizetype searched) {
 }
 
 QStringView headOf(QStringView text) {
-    const qsizetype end = indexOfAsciiCaseless(text, QLatin1StringView("</head>"));
+    const qsizetype end = asciitext::indexOfCaseless(text, QLatin1StringView("</head>"));
     return end < 0 ? text : text.first(end);
 }
 
@@ -124,7 +64,8 @@ std::optional<QString> metaContent(QStringView head, QStringView attribute, QStr
         qsizetype from = 0;
         while (true) {
             // Case-insensitive "<meta": ICU folds no other letters onto m, e, t or a.
-            const qsizetype start = indexOfAsciiCaseless(head, QLatin1StringView("<meta"), from);
+            const qsizetype start =
+                asciitext::indexOfCaseless(head, QLatin1StringView("<meta"), from);
             if (start < 0)
                 return std::nullopt;
             const qsizetype close = head.indexOf(u'>', start);
@@ -144,13 +85,14 @@ std::optional<QString> metaContent(QStringView head, QStringView attribute, QStr
 }
 
 std::optional<QString> titleElement(QStringView head) {
-    const qsizetype open = indexOfAsciiCaseless(head, QLatin1StringView("<title"));
+    const qsizetype open = asciitext::indexOfCaseless(head, QLatin1StringView("<title"));
     if (open < 0)
         return std::nullopt;
     const qsizetype openEnd = head.indexOf(u'>', open + 6);
     if (openEnd < 0)
         return std::nullopt;
-    const qsizetype close = indexOfAsciiCaseless(head, QLatin1StringView("</title>"), openEnd + 1);
+    const qsizetype close =
+        asciitext::indexOfCaseless(head, QLatin1StringView("</title>"), openEnd + 1);
     if (close < 0)
         return std::nullopt;
     return head.sliced(openEnd + 1, close - openEnd - 1).toString();

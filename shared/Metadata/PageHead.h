@@ -46,11 +46,6 @@ QStringView headOf(QStringView text);
 // ASCII, and Latin-1 gives every byte one character.
 qsizetype findHeadEnd(QByteArrayView body, qsizetype searched = 0);
 
-// Index of the first `needle` in `text` at or after `from`, comparing ASCII
-// letters without case and everything else exactly; -1 when absent. `needle`
-// must be ASCII.
-qsizetype indexOfAsciiCaseless(QStringView text, QLatin1StringView needle, qsizetype from = 0);
-
 // First <meta> tag in `head` whose `attribute` has exactly the value `key`
 // (any case), and that tag's content value. nullopt when there is no such
 // tag, the tag has no quoted content, or the pattern does not compile; an

@@ -59,11 +59,15 @@ using Dispatch = std::function<std::pair<Response, RouteOptions>(const Request&)
 // once the socket is gone, whichever side closed it and whenever.
 class Connection : public QObject {
 public:
-    Connection(QTcpSocket* socket, Dispatch dispatch, QObject* parent)
+    Connection(QTcpSocket* socket, Dispatch dispatch, std::function<void()> ended, QObject* parent)
         : QObject(parent)
         , m_socket(socket)
-        , m_dispatch(std::move(dispatch)) {
+        , m_dispatch(std::move(dispatch))
+        , m_ended(std::move(ended)) {
         m_socket->setParent(this);
+        // Heads and bodies go out in separate writes; without this, Nagle's
+        // algorithm and the client's delayed ACK add 40 ms to each answer.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(m_socket, &QTcpSocket::readyRead, this, &Connection::read);
         connect(m_socket, &QTcpSocket::bytesWritten, this, &Connection::written);
         connect(m_socket, &QTcpSocket::disconnected, this, &Connection::closed);
@@ -72,6 +76,8 @@ public:
     }
 
     ~Connection() override {
+        if (m_dispatched)
+            m_ended();
         m_ticker.stop();
         disconnect(m_socket, nullptr, this, nullptr);
         m_socket->abort();
@@ -104,6 +110,7 @@ private:
             m_bodyLeft -= taken;
             if (m_bodyLeft == 0) {
                 m_phase = Phase::answering;
+                m_dispatched = true;
                 std::tie(m_response, m_options) = m_dispatch(m_request);
                 if (m_options.delay.count() > 0)
                     QTimer::singleShot(m_options.delay, this, &Connection::answer);
@@ -243,6 +250,8 @@ private:
 
     QTcpSocket* m_socket;
     Dispatch m_dispatch;
+    std::function<void()> m_ended;
+    bool m_dispatched = false;
     Phase m_phase = Phase::head;
     QByteArray m_buffer;
     qint64 m_bodyLeft = 0;
@@ -314,6 +323,7 @@ QList<Request> LocalHttpServer::requestsFor(const QString& path) const {
 
 std::pair<Response, RouteOptions> LocalHttpServer::dispatch(const Request& request) {
     m_requests.append(request);
+    m_peakActive = std::max(m_peakActive, ++m_active);
     Q_EMIT requestReceived(request);
     const auto found = m_routes.constFind(request.path);
     if (found == m_routes.cend())
@@ -324,7 +334,8 @@ std::pair<Response, RouteOptions> LocalHttpServer::dispatch(const Request& reque
 void LocalHttpServer::accept() {
     while (QTcpSocket* socket = m_listener.nextPendingConnection())
         new Connection(
-            socket, [this](const Request& request) { return dispatch(request); }, &m_connections);
+            socket, [this](const Request& request) { return dispatch(request); },
+            [this] { --m_active; }, &m_connections);
 }
 
 } // namespace testhttp

@@ -78,6 +78,10 @@ public:
     // Every request whose headers arrived, in order, routed or not.
     const QList<Request>& requests() const { return m_requests; }
     QList<Request> requestsFor(const QString& path) const;
+    // Requests whose connection is still open, counted from the moment their
+    // headers arrived until the connection closes; and the most there were at once.
+    int activeRequests() const { return m_active; }
+    int peakActiveRequests() const { return m_peakActive; }
 
 Q_SIGNALS:
     void requestReceived(const testhttp::Request& request);
@@ -93,6 +97,8 @@ private:
     QTcpServer m_listener;
     QHash<QString, Route> m_routes;
     QList<Request> m_requests;
+    int m_active = 0;
+    int m_peakActive = 0;
     QObject m_connections; // parent of the live connections
 };
 

@@ -176,3 +176,56 @@ TEST(StartupTest, AddAndDrainFromTheCommandLine) {
     EXPECT_TRUE(indexed.contains(R"("https:\/\/example.com\/a?":"Page A again")"))
         << indexed.toStdString();
 }
+
+TEST(StartupTest, ImportExportAndFilteredListFromTheCommandLine) {
+    QTemporaryDir home;
+    auto corvina = [&](const QStringList& arguments) { return runCorvina(home.path(), arguments); };
+    const QString html = home.filePath(QStringLiteral("Bookmarks.html"));
+    write(html,
+          "<DT><H3>Dev</H3>\n<DL><p>\n"
+          "<DT><A HREF=\"https://www.swift.example/x/\" ADD_DATE=\"1600000000\">Swift</A>\n"
+          "<DT><A HREF=\"https://swift.example/x\" ADD_DATE=\"1600000001\">Again</A>\n"
+          "</DL><p>\n<DT><A HREF=\"https://other.example/\" ADD_DATE=\"1600000002\">Other</A>\n");
+    const QString bad = home.filePath(QStringLiteral("bad.json"));
+    write(bad, "{\"items\": []}");
+
+    // A failing file among good ones adds nothing.
+    const ProcessRun failed = corvina({QStringLiteral("import"), html, bad});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.endsWith("bad.json: Malformed file: Expected an array of bookmarks or "
+                                    "{\"bookmarks\": [...]}\n"))
+        << failed.err.toStdString();
+    EXPECT_TRUE(corvina({QStringLiteral("list")}).out.isEmpty());
+
+    const ProcessRun imported = corvina({QStringLiteral("import"), html});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, "Added 2 bookmarks. Skipped 1 duplicates.\n");
+    EXPECT_EQ(corvina({QStringLiteral("import"), html}).out,
+              "Added 0 bookmarks. Skipped 3 duplicates.\n");
+
+    // The JSON backup round trip through a file written whole.
+    const QString backup = home.filePath(QStringLiteral("backup.json"));
+    ASSERT_EQ(corvina({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("json"),
+                       backup})
+                  .exitCode,
+              0);
+    EXPECT_EQ(corvina({QStringLiteral("import"), QStringLiteral("--all"), backup}).out,
+              "Added 2 bookmarks.\n");
+    const ProcessRun exported =
+        corvina({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("html")});
+    EXPECT_TRUE(exported.out.startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"));
+    EXPECT_EQ(exported.out.count("TAGS=\"Dev\">Swift</A>"), 2);
+
+    EXPECT_EQ(
+        corvina({QStringLiteral("list"), QStringLiteral("--search"), QStringLiteral(" SWIFT "),
+                 QStringLiteral("--tag"), QStringLiteral("Dev")})
+            .out,
+        "Swift\thttps://www.swift.example/x/\tDev\nSwift\thttps://www.swift.example/x/\tDev\n");
+    EXPECT_TRUE(corvina({QStringLiteral("list"), QStringLiteral("--tag"), QStringLiteral("dev")})
+                    .out.isEmpty());
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("import")},
+          QStringList{QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("xml")},
+          QStringList{QStringLiteral("list"), QStringLiteral("--search")}})
+        EXPECT_EQ(corvina(wrong).exitCode, 2) << wrong.join(u' ').toStdString();
+}

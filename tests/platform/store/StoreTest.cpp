@@ -1,4 +1,5 @@
 #include "platform/Store/ModelContainer.h"
+#include "tests/support/StoreWriteLock.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDateTime>
@@ -52,23 +53,7 @@ std::unique_ptr<ModelContainer> openFile(const QString& path) {
     return opened.ok() ? std::move(opened).value() : nullptr;
 }
 
-// A second connection that holds the write lock until released, as another
-// process would.
-struct WriteLock {
-    sqlite3* db = nullptr;
-    explicit WriteLock(const QString& path) {
-        sqlite3_open(path.toUtf8().constData(), &db);
-        sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    }
-    void release() {
-        if (db) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(db);
-            db = nullptr;
-        }
-    }
-    ~WriteLock() { release(); }
-};
+using WriteLock = teststore::StoreWriteLock;
 
 } // namespace
 

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Corvina/App/UrlEvents.h"
+#include "Corvina/ImportExport/ExportFormat.h"
+#include "Corvina/LibraryList/BookmarkListModel.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+class BookmarkEditor;
+class BookmarkRowDelegate;
+class EmptyStateView;
+class FaviconPrefetch;
+class FaviconStore;
+class Preferences;
+class QListView;
+class QNetworkAccessManager;
+class TagSidebar;
+
+// The import and export flows the window starts from their menu commands.
+class LibraryFlows {
+public:
+    virtual ~LibraryFlows() = default;
+    virtual void startImport(QWidget& window) = 0;
+    virtual void startExport(QWidget& window, ExportFormat format) = 0;
+};
+
+struct ContentServices {
+    store::ModelContext& context;
+    Preferences& preferences;
+    QNetworkAccessManager& network;
+    FaviconStore& favicons;
+    LibraryFlows* flows = nullptr; // none: the import and export commands do nothing
+};
+
+// The library window's content: the tag sidebar beside the list of
+// bookmarks, the placeholder while the library is empty, the add and edit
+// sheets, drops of web addresses, and the window's answers to the menu's
+// requests.
+class ContentView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ContentView(ContentServices services, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    BookmarkListModel& model() { return *m_model; }
+    QListView* list() const { return m_list; }
+    TagSidebar* sidebar() const { return m_sidebar; }
+    EmptyStateView* emptyState() const { return m_emptyState; }
+    BookmarkEditor* addSheet() const;
+    BookmarkEditor* editSheet() const;
+    bool isDropTargeted() const { return m_dropTargeted; }
+
+    void setQuery(const QString& query);
+    // The selected tag's name, or "All Bookmarks".
+    QString windowTitle() const;
+
+    void showAdd(std::optional<PrefillBookmark> prefill = std::nullopt);
+    void edit(const Bookmark& bookmark);
+    void openInBrowser(const Bookmark& bookmark);
+    void remove(const Bookmark& bookmark);
+    void fetchAllFavicons();
+
+    // Takes a drop's data as the window does; true when it opened the add sheet.
+    bool acceptDrop(const QMimeData& data);
+
+Q_SIGNALS:
+    void windowTitleChanged(const QString& title);
+    // A bulk favicon fetch has begun; its progress and end are the job's signals.
+    void faviconFetchStarted(FaviconPrefetch* job);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void observeRequests();
+    void libraryChanged();
+    void showContextMenu(const QPoint& position);
+    void setDropTargeted(bool targeted);
+    void placeOverlays();
+    BookmarkEditor* openEditor(std::optional<Bookmark> bookmark, const PrefillBookmark& prefill);
+
+    ContentServices m_services;
+    BookmarkListModel* m_model;
+    std::optional<TagSelection> m_selection = TagSelection::all();
+    TagSidebar* m_sidebar = nullptr;
+    QListView* m_list = nullptr;
+    BookmarkRowDelegate* m_delegate = nullptr;
+    EmptyStateView* m_emptyState = nullptr;
+    QWidget* m_dropOutline = nullptr;
+    QPointer<BookmarkEditor> m_addSheet;
+    QPointer<BookmarkEditor> m_editSheet;
+    std::optional<PrefillBookmark> m_pendingPrefill;
+    bool m_dropTargeted = false;
+};

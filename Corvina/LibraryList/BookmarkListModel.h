@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Corvina/Library/Bookmark.h"
+#include "Corvina/Tags/TagSelection.h"
+
+#include <QAbstractListModel>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace store {
+class ModelContext;
+}
+
+// What the list shows is rebuilt from scratch, scroll position and all,
+// when the selected tag changes or the search switches between empty and
+// not; typing on in a search keeps the list's identity.
+struct ListIdentity {
+    std::optional<TagSelection> selection;
+    bool searching = false;
+
+    friend bool operator==(const ListIdentity&, const ListIdentity&) = default;
+    friend size_t qHash(const ListIdentity& identity, size_t seed = 0) {
+        const size_t selection =
+            identity.selection ? qHashMulti(seed, 1, *identity.selection) : qHashMulti(seed, 0);
+        return qHashMulti(selection, identity.searching);
+    }
+};
+
+// The library window's list: the whole library newest first, narrowed by the
+// sidebar's tag and the search text. It follows the store: every change
+// there, and every change of tag or search, computes the visible rows anew.
+class BookmarkListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // The title is Qt::DisplayRole; row painting and actions read these.
+    enum Role {
+        NoteRole = Qt::UserRole + 1, // QString, the note as stored
+        DomainRole,                  // QString
+        TagsRole,                    // QStringList, in stored order
+        IdRole,                      // QUuid
+        UrlRole,                     // QString, the stored address
+    };
+
+    explicit BookmarkListModel(store::ModelContext& context, QObject* parent = nullptr);
+
+    void setSelection(const std::optional<TagSelection>& selection);
+    const std::optional<TagSelection>& selection() const { return m_selection; }
+    void setQuery(const QString& query);
+    const QString& query() const { return m_query; }
+    ListIdentity identity() const;
+
+    // The whole library (not the visible rows), newest first.
+    const std::vector<Bookmark>& library() const { return m_library; }
+    bool libraryIsEmpty() const { return m_library.empty(); }
+
+    // The bookmark shown in `row`, if it is still in the library.
+    std::optional<Bookmark> bookmarkAt(int row) const;
+    std::optional<Bookmark> bookmarkFor(const QModelIndex& index) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+Q_SIGNALS:
+    // The list must start over at the top (see ListIdentity).
+    void identityChanged();
+    void libraryChanged();
+
+private:
+    enum class Source { store, filter };
+    void recompute(Source source);
+
+    store::ModelContext& m_context;
+    std::optional<TagSelection> m_selection = TagSelection::all();
+    QString m_query;
+    std::vector<Bookmark> m_library;
+    std::vector<Bookmark> m_visible;
+};

@@ -1,0 +1,131 @@
+#include "Corvina/App/ContentView.h"
+
+#include "Corvina/App/AppNotifications.h"
+#include "Corvina/App/EmptyStateView.h"
+#include "Corvina/BookmarkEditor/BookmarkEditor.h"
+#include "Corvina/Favicons/FaviconStore.h"
+#include "Corvina/TagSidebar/TagSidebar.h"
+#include "platform/Defaults/UserDefaults.h"
+#include "platform/Notifications/NotificationCenter.h"
+#include "platform/Store/ModelContainer.h"
+#include "shared/Preferences.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ContentViewTest : public testing::Test {
+protected:
+    ContentViewTest() {
+        // No fetches or clipboard: the sheet shows exactly what it was handed.
+        auto defaults = UserDefaults::openSuite(u"test.contentview"_s);
+        preferences = std::make_unique<Preferences>(std::move(defaults));
+        preferences->setAutoFetchMetadata(false);
+        preferences->setAutofillFromClipboard(false);
+        FaviconStore::Options options;
+        options.cacheDir = cache.path();
+        favicons = std::make_unique<FaviconStore>(network, options);
+        view = std::make_unique<ContentView>(
+            ContentServices{context(), *preferences, network, *favicons});
+        view->resize(900, 600);
+        view->show();
+    }
+
+    store::ModelContext& context() { return container->mainContext(); }
+
+    void add(const QString& title, const QString& url, const QStringList& tags) {
+        Bookmark bookmark(QUuid::createUuid(), *Url::parse(url), title, {}, tags,
+                          QDateTime::currentDateTimeUtc().addSecs(++m_added));
+        context().insert(bookmark.object());
+        ASSERT_TRUE(context().save().ok());
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<store::ModelContainer> container =
+        store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    QNetworkAccessManager network;
+    QTemporaryDir cache;
+    std::unique_ptr<Preferences> preferences;
+    std::unique_ptr<FaviconStore> favicons;
+    std::unique_ptr<ContentView> view;
+    int m_added = 0;
+};
+
+TEST_F(ContentViewTest, PlaceholderOnlyWhileTheLibraryIsEmpty) {
+    EXPECT_TRUE(view->emptyState()->isVisible());
+    EXPECT_EQ(view->emptyState()->titleLabel()->text(), u"No bookmarks yet");
+    add(u"Rust"_s, u"https://rust-lang.org/"_s, {u"Rust"_s});
+    EXPECT_FALSE(view->emptyState()->isVisible());
+    view->setQuery(u"nothing matches this"_s);
+    EXPECT_EQ(view->list()->model()->rowCount(), 0);
+    EXPECT_FALSE(view->emptyState()->isVisible()) << "a search that matches nothing is not empty";
+}
+
+TEST_F(ContentViewTest, RequestsAndDropsOpenTheAddSheetPrefilled) {
+    auto& centre = NotificationCenter::defaultCenter();
+    centre.post(appnotification::kPrefillBookmarkRequested, u"not a prefill"_s);
+    EXPECT_FALSE(view->addSheet());
+    centre.post(appnotification::kPrefillBookmarkRequested,
+                QVariant::fromValue(PrefillBookmark{u"https://a.test/"_s, u"A page"_s}));
+    ASSERT_TRUE(view->addSheet());
+    EXPECT_EQ(view->addSheet()->linkField()->text(), u"https://a.test/");
+    EXPECT_EQ(view->addSheet()->titleField()->text(), u"A page");
+    view->addSheet()->reject();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(view->addSheet());
+
+    QMimeData ftp;
+    ftp.setText(u"ftp://files.test/"_s);
+    EXPECT_FALSE(view->acceptDrop(ftp));
+    EXPECT_FALSE(view->addSheet());
+    QMimeData text;
+    text.setText(u"  https://dropped.test/page \n"_s);
+    EXPECT_TRUE(view->acceptDrop(text));
+    ASSERT_TRUE(view->addSheet());
+    EXPECT_EQ(view->addSheet()->linkField()->text(), u"https://dropped.test/page");
+    EXPECT_TRUE(view->addSheet()->titleField()->text().isEmpty());
+    view->addSheet()->reject();
+    QCoreApplication::processEvents();
+
+    // The pending prefill went with the sheet: a plain add starts empty.
+    centre.post(appnotification::kAddBookmarkRequested);
+    ASSERT_TRUE(view->addSheet());
+    EXPECT_TRUE(view->addSheet()->linkField()->text().isEmpty());
+    view->addSheet()->reject();
+}
+
+TEST_F(ContentViewTest, DeleteRemovesAndSavesAndTheTitleFollowsTheTag) {
+    add(u"Keep"_s, u"https://keep.test/"_s, {u"Rust"_s});
+    add(u"Drop"_s, u"https://drop.test/"_s, {u"rust"_s});
+    ASSERT_EQ(view->model().rowCount(), 2);
+    view->remove(*view->model().bookmarkAt(0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->model().rowCount(), 1);
+    EXPECT_FALSE(context().hasChanges()) << "the deletion is saved at once";
+
+    QSignalSpy title(view.get(), &ContentView::windowTitleChanged);
+    EXPECT_EQ(view->windowTitle(), u"All Bookmarks");
+    QListView* tags = view->sidebar()->list();
+    for (int row = 0; row < tags->model()->rowCount(); ++row) {
+        const QModelIndex index = tags->model()->index(row, 0);
+        if (index.data().toString() == u"Rust") {
+            QTest::mouseClick(tags->viewport(), Qt::LeftButton, {},
+                              tags->visualRect(index).center());
+        }
+    }
+    ASSERT_EQ(title.size(), 1);
+    EXPECT_EQ(title.first().first().toString(), u"Rust");
+    EXPECT_EQ(view->model().rowCount(), 1);
+}
+
+} // namespace

@@ -1,0 +1,177 @@
+#include "Corvina/App/ImportExportFlows.h"
+
+#include "Corvina/Library/LibraryStore.h"
+#include "platform/Store/ModelContainer.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray netscapeFile(const QStringList& urls) {
+    QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<DL><p>\n";
+    for (const QString& url : urls)
+        file += "    <DT><A HREF=\"" + url.toUtf8() + "\" ADD_DATE=\"1700000000\">Page</A>\n";
+    return file + "</DL><p>\n";
+}
+
+class ImportExportFlowsTest : public testing::Test {
+protected:
+    void SetUp() override { window.show(); }
+
+    store::ModelContext& context() { return container->mainContext(); }
+
+    QStringList libraryUrls() {
+        QStringList urls;
+        for (const Bookmark& bookmark : library::allBookmarks(context()))
+            urls << bookmark.urlString();
+        return urls;
+    }
+
+    QString write(const char* name, const QByteArray& contents) {
+        QFile file(dir.filePath(QLatin1StringView(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        return file.fileName();
+    }
+
+    // Imports `path`, answers the duplicates question with `answer` if one
+    // comes, and returns what the result alert said ("" when none came).
+    QString import(const QString& path, const QString& answer = {}) {
+        QSignalSpy finished(&flows, &ImportExportFlows::importFinished);
+        QSignalSpy cancelled(&flows, &ImportExportFlows::importCancelled);
+        flows.importFile(window, path);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return finished.size() + cancelled.size() > 0 ||
+                       (flows.openAlert() && flows.openAlert()->isVisible());
+            },
+            5000));
+        if (finished.isEmpty() && !answer.isEmpty()) {
+            QMessageBox* question = flows.openAlert();
+            EXPECT_EQ(question->windowTitle(), u"Duplicate Bookmarks Found");
+            lastQuestion = question->text();
+            for (QAbstractButton* button : question->buttons()) {
+                if (button->text() == answer)
+                    button->click();
+            }
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return finished.size() + cancelled.size() > 0; }, 5000));
+        }
+        if (finished.isEmpty())
+            return {};
+        const auto result = finished.first().first().value<ImportResult>();
+        QMessageBox* alert = flows.openAlert();
+        EXPECT_EQ(alert->windowTitle(), result.title());
+        const QString said = alert->windowTitle() + u": "_s + alert->text();
+        alert->accept();
+        return said;
+    }
+
+    std::unique_ptr<store::ModelContainer> container =
+        store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    QWidget window;
+    ImportExportFlows flows{context()};
+    QTemporaryDir dir;
+    QString lastQuestion;
+};
+
+TEST_F(ImportExportFlowsTest, DuplicatesAreAskedAboutAndEachAnswerDoesWhatItSays) {
+    const QString library = write("library.html", netscapeFile({u"https://www.kept.test/page/"_s}));
+    ASSERT_EQ(import(library), u"Imported: Added 1 bookmarks.");
+    struct Case {
+        const char* name;
+        QStringList file;
+        QString answer;
+        QString expectedQuestion; // empty: no question
+        QString expectedAlert;    // empty: none
+        int added;
+    };
+    const std::vector<Case> cases{
+        {"none",
+         {u"https://new.test/a"_s, u"https://new.test/b"_s},
+         {},
+         {},
+         u"Imported: Added 2 bookmarks."_s,
+         2},
+        {"within the file only",
+         {u"https://twice.test/"_s, u"https://twice.test/"_s},
+         {},
+         {},
+         u"Imported: Added 2 bookmarks."_s,
+         2},
+        {"against the library, skipped",
+         {u"https://kept.test/page"_s, u"https://other.test/"_s},
+         u"Skip Duplicates"_s,
+         u"1 of 2 bookmarks are already in your library"_s,
+         u"Imported: Added 1 bookmarks."_s,
+         1},
+        {"both, all imported",
+         {u"HTTPS://KEPT.test/page"_s, u"https://again.test/"_s, u"https://again.test/"_s},
+         u"Import All"_s,
+         u"1 of 3 bookmarks are already in your library"_s,
+         u"Imported: Added 3 bookmarks."_s,
+         3},
+        {"cancelled",
+         {u"https://kept.test/page/"_s, u"https://never.test/"_s},
+         u"Cancel"_s,
+         u"1 of 2 bookmarks are already in your library"_s,
+         {},
+         0},
+        {"empty file", {}, {}, {}, u"Imported: Added 0 bookmarks."_s, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lastQuestion.clear();
+        const qsizetype before = libraryUrls().size();
+        EXPECT_EQ(import(write("case.html", netscapeFile(c.file)), c.answer), c.expectedAlert);
+        EXPECT_EQ(lastQuestion, c.expectedQuestion);
+        EXPECT_EQ(libraryUrls().size() - before, c.added);
+    }
+    // The same file twice with Skip Duplicates adds nothing the second time.
+    const QString twice = write("twice.html", netscapeFile({u"https://once.test/"_s}));
+    EXPECT_EQ(import(twice, u"Skip Duplicates"_s), u"Imported: Added 1 bookmarks.");
+    EXPECT_EQ(import(twice, u"Skip Duplicates"_s), u"Imported: Added 0 bookmarks.");
+}
+
+TEST_F(ImportExportFlowsTest, FailuresAddNothingAndSayWhy) {
+    write("ok.html", netscapeFile({u"https://a.test/"_s}));
+    EXPECT_EQ(import(write("notes.txt", "https://a.test/")),
+              u"Import failed: Corvina doesn't recognize .txt bookmark files.");
+    EXPECT_TRUE(import(write("broken.json", "[{\"url\": 3}]")).startsWith(u"Import failed: "));
+    EXPECT_TRUE(import(dir.filePath(u"missing.html"_s)).startsWith(u"Import failed: "));
+    EXPECT_TRUE(libraryUrls().isEmpty());
+}
+
+TEST_F(ImportExportFlowsTest, ExportWritesBothFormatsAndReportsAFailure) {
+    import(write("library.html", netscapeFile({u"https://a.test/"_s, u"https://b.test/"_s})));
+    QSignalSpy exported(&flows, &ImportExportFlows::exportFinished);
+    for (const ExportFormat format : {ExportFormat::json, ExportFormat::netscapeHTML}) {
+        const QString path = dir.filePath(defaultFilename(format, QDateTime::currentDateTime()));
+        flows.exportToFile(window, format, path);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !exported.isEmpty(); }, 5000));
+        EXPECT_TRUE(exported.takeFirst().at(1).toString().isEmpty());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        EXPECT_TRUE(written.contains("b.test")) << written.toStdString();
+    }
+    // A folder that does not exist: the user is told and no file appears.
+    const QString nowhere = dir.filePath(u"gone/backup.json"_s);
+    flows.exportToFile(window, ExportFormat::json, nowhere);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !exported.isEmpty(); }, 5000));
+    EXPECT_FALSE(exported.first().at(1).toString().isEmpty());
+    ASSERT_TRUE(flows.openAlert());
+    EXPECT_EQ(flows.openAlert()->windowTitle(), u"Export failed");
+    EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+} // namespace

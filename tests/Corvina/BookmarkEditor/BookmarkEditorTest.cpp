@@ -1,0 +1,386 @@
+#include "Corvina/BookmarkEditor/BookmarkEditor.h"
+
+#include "Corvina/BookmarkEditor/SuggestedTagsRail.h"
+#include "Corvina/Favicons/FaviconStore.h"
+#include "Corvina/Library/LibraryStore.h"
+#include "platform/Store/ModelContainer.h"
+#include "platform/Tagger/TextTagger.h"
+#include "platform/Widgets/Spinner.h"
+#include "shared/Duplicates/DuplicateIndex.h"
+#include "shared/Inbox/SharedContainer.h"
+#include "shared/Preferences.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/LoopbackNetworkManager.h"
+#include "tests/support/StoreWriteLock.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+using testhttp::Response;
+
+namespace {
+
+// Tags nothing, so the only suggestion is the site's own name.
+class SilentTagger : public nl::TextTagger {
+public:
+    std::vector<nl::TaggedToken> tags(const QString&, nl::TagScheme,
+                                      nl::TagOptions) const override {
+        return {};
+    }
+};
+
+QByteArray page(const char* title, const char* description) {
+    return QByteArray("<html><head><meta property=\"og:title\" content=\"") + title +
+           "\"><meta name=\"description\" content=\"" + description + "\"></head></html>";
+}
+
+constexpr auto kDelay = 60ms;
+
+BookmarkEditorInput prefilled(const QString& url, const QStringList& allTags = {}) {
+    BookmarkEditorInput input;
+    input.prefillUrl = url;
+    input.allTags = allTags;
+    return input;
+}
+
+BookmarkEditorInput editingInput(const Bookmark& bookmark) {
+    BookmarkEditorInput input;
+    input.initial = bookmark;
+    return input;
+}
+const QString kPage = u"https://site.test/page"_s;
+const QString kPagePath = u"/https/site.test/page"_s;
+
+class BookmarkEditorTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        server.route(kPagePath, Response::text(200, page("Fetched Title", "Fetched text")));
+        prefs.setAutoFetchMetadata(true);
+        prefs.setAutofillFromClipboard(true);
+        QGuiApplication::clipboard()->clear();
+    }
+
+    std::unique_ptr<BookmarkEditor> open(BookmarkEditorInput input = {}) {
+        if (input.existingBookmarks.empty())
+            input.existingBookmarks = library::allBookmarks(context());
+        auto editor = std::make_unique<BookmarkEditor>(
+            std::move(input), BookmarkEditorServices{context(), prefs, network, &favicons, &tagger},
+            nullptr, kDelay);
+        editor->show();
+        return editor;
+    }
+
+    store::ModelContext& context() { return container->mainContext(); }
+
+    Bookmark addSaved(const QString& url, const QString& title) {
+        Bookmark bookmark(QUuid::createUuid(), *Url::parse(url), title, {}, {u"old"_s},
+                          QDateTime::currentDateTimeUtc());
+        context().insert(bookmark.object());
+        EXPECT_TRUE(context().save().ok());
+        return bookmark;
+    }
+
+    // Waits for `count` requests in all, then a quiet spell with no more.
+    void expectRequests(qsizetype count) {
+        (void)QTest::qWaitFor([&] { return server.requests().size() >= count; }, 3000);
+        QSignalSpy more(&server, &testhttp::LocalHttpServer::requestReceived);
+        EXPECT_FALSE(more.wait(int(kDelay.count()) * 3));
+        EXPECT_EQ(server.requests().size(), count);
+    }
+
+    testhttp::LocalHttpServer server;
+    testhttp::LoopbackNetworkManager network{server.port()};
+    FaviconStore favicons{network};
+    SilentTagger tagger;
+    Preferences& prefs = Preferences::shared();
+    std::unique_ptr<store::ModelContainer> container =
+        store::ModelContainer::openInMemory(Bookmark::schema()).value();
+};
+
+TEST_F(BookmarkEditorTest, ClipboardAutofillRules) {
+    struct Case {
+        const char* name;
+        QString clipboard;
+        QString prefill;
+        bool allowed;
+        QString expected;
+    } cases[] = {
+        {"WebAddress", u"  https://site.test/page\n"_s, {}, true, kPage},
+        {"PlainWord", u"hello"_s, {}, true, {}},
+        {"OtherScheme", u"ftp://site.test/x"_s, {}, true, {}},
+        {"PrefilledWins", kPage, u"https://other.test/"_s, true, u"https://other.test/"_s},
+        {"PreferenceOff", kPage, {}, false, {}},
+    };
+    std::vector<std::unique_ptr<BookmarkEditor>> editors;
+    for (const Case& c : cases) {
+        prefs.setAutofillFromClipboard(c.allowed);
+        QGuiApplication::clipboard()->setText(c.clipboard);
+        editors.push_back(open(prefilled(c.prefill)));
+        EXPECT_EQ(editors.back()->linkField()->text(), c.expected) << c.name;
+    }
+    // The autofilled address is fetched like a typed one.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server.requestsFor(kPagePath).isEmpty(); }, 3000));
+    EXPECT_EQ(server.requestsFor(kPagePath).size(), 1);
+}
+
+TEST_F(BookmarkEditorTest, ClipboardIsReadOnlyForANewEmptyForm) {
+    const Bookmark saved = addSaved(u"https://saved.test/"_s, u"Saved"_s);
+    int reads = 0;
+    const auto reader = [&reads]() -> std::optional<QString> {
+        ++reads;
+        return u"https://site.test/page"_s;
+    };
+    for (BookmarkEditorInput input : {prefilled(u"x"_s), editingInput(saved)}) {
+        BookmarkEditorController controller(std::move(input),
+                                            {context(), prefs, network, nullptr, &tagger}, kDelay);
+        controller.sheetShown(reader);
+    }
+    EXPECT_EQ(reads, 0);
+}
+
+TEST_F(BookmarkEditorTest, FetchWaitsUntilTheAddressStopsChanging) {
+    auto editor = open();
+    QSignalSpy fetching(&editor->controller(), &BookmarkEditorController::fetchingChanged);
+    QTest::keyClicks(editor->linkField(), u"https://site.test/pa"_s);
+    QSignalSpy early(&server, &testhttp::LocalHttpServer::requestReceived);
+    EXPECT_FALSE(early.wait(int(kDelay.count()) / 3));
+    EXPECT_TRUE(fetching.isEmpty()); // the wait shows no spinner
+    QTest::keyClicks(editor->linkField(), u"ge"_s);
+    expectRequests(1);
+    EXPECT_EQ(server.requests().first().path, kPagePath);
+    EXPECT_EQ(editor->titleField()->text(), u"Fetched Title"_s);
+    EXPECT_EQ(editor->descriptionField()->toPlainText(), u"Fetched text"_s);
+    EXPECT_FALSE(editor->spinner()->isSpinning());
+
+    // The same address typed again is not fetched again.
+    editor->linkField()->selectAll();
+    QTest::keyClicks(editor->linkField(), kPage);
+    expectRequests(1);
+}
+
+TEST_F(BookmarkEditorTest, NoFetchWithAutoFetchOff) {
+    prefs.setAutoFetchMetadata(false);
+    auto editor = open();
+    QSignalSpy fetching(&editor->controller(), &BookmarkEditorController::fetchingChanged);
+    QTest::keyClicks(editor->linkField(), kPage);
+    expectRequests(0);
+    EXPECT_TRUE(fetching.isEmpty());
+}
+
+TEST_F(BookmarkEditorTest, LateAnswersTouchNothing) {
+    server.route(u"/https/slow.test/a"_s, Response::text(200, page("Slow", "Slow text")),
+                 {.delay = 300ms});
+    struct Case {
+        const char* name;
+        std::function<void(BookmarkEditor&)> whileInFlight;
+        QString expectedTitle;
+    } cases[] = {
+        {"NewerAddress", [](BookmarkEditor& e) { e.linkField()->setText(kPage); },
+         u"Fetched Title"_s},
+        {"AddressBroken",
+         [](BookmarkEditor& e) { e.linkField()->setText(u"https://slow.test/a b"_s); },
+         {}},
+        {"SheetClosed", [](BookmarkEditor& e) { e.reject(); }, {}},
+    };
+    for (const Case& c : cases) {
+        auto editor = open();
+        QSignalSpy received(&server, &testhttp::LocalHttpServer::requestReceived);
+        editor->linkField()->setText(u"https://slow.test/a"_s);
+        ASSERT_TRUE(received.wait(3000)) << c.name;
+        EXPECT_TRUE(editor->spinner()->isSpinning()) << c.name;
+        QSignalSpy titles(&editor->controller(), &BookmarkEditorController::titleChanged);
+        c.whileInFlight(*editor);
+        // Past the slow answer: at most the newer page's title arrives.
+        (void)titles.wait(700);
+        EXPECT_FALSE(titles.wait(200)) << c.name;
+        EXPECT_EQ(editor->controller().title(), c.expectedTitle) << c.name;
+        EXPECT_TRUE(editor->controller().descriptionText() != u"Slow text"_s) << c.name;
+        EXPECT_FALSE(editor->spinner()->isSpinning()) << c.name;
+    }
+}
+
+TEST_F(BookmarkEditorTest, TypedTextWinsOverFetchedText) {
+    const std::pair<QString, QString> cases[] = {
+        {u"Mine"_s, u"Mine"_s}, {u"   "_s, u"Fetched Title"_s}, // only spaces counts as empty
+    };
+    for (const auto& [typed, expected] : cases) {
+        auto editor = open();
+        QTest::keyClicks(editor->titleField(), typed);
+        QTest::keyClicks(editor->descriptionField(), u"My own note"_s);
+        QSignalSpy fetching(&editor->controller(), &BookmarkEditorController::fetchingChanged);
+        editor->linkField()->setText(kPage);
+        ASSERT_TRUE(fetching.wait(3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !editor->controller().isFetching(); }, 3000));
+        EXPECT_EQ(editor->titleField()->text(), expected);
+        EXPECT_EQ(editor->descriptionField()->toPlainText(), u"My own note"_s);
+    }
+}
+
+TEST_F(BookmarkEditorTest, DuplicateWarning) {
+    prefs.setAutoFetchMetadata(false);
+    const Bookmark saved = addSaved(u"https://www.Site.test/a/"_s, u"Saved"_s);
+    auto adding = open();
+    QTest::keyClicks(adding->linkField(), u"https://site.test/a"_s);
+    EXPECT_TRUE(adding->isWarningShown());
+    EXPECT_EQ(adding->duplicateWarning()->text(), u"Already saved as “Saved”"_s);
+    QTest::keyClicks(adding->linkField(), u"/b"_s);
+    EXPECT_FALSE(adding->isWarningShown());
+
+    auto editing = open(editingInput(saved));
+    EXPECT_FALSE(editing->isWarningShown()); // not about itself
+}
+
+TEST_F(BookmarkEditorTest, CompletionChipsAndApplyingOne) {
+    prefs.setAutoFetchMetadata(false);
+    auto editor = open(
+        prefilled(u"https://www.github.com/x"_s, {u"answer"_s, u"News"_s, u"Swift"_s, u"swim"_s}));
+    QTest::keyClicks(editor->tagsField(), u"news, sw"_s);
+    const QList<TagChip*> chips = editor->rail()->chips();
+    QStringList texts;
+    for (const TagChip* chip : chips)
+        texts << chip->tag();
+    EXPECT_EQ(texts, (QStringList{u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s}));
+    EXPECT_TRUE(chips[0]->isNew());
+    EXPECT_FALSE(chips[2]->isNew());
+    EXPECT_FALSE(editor->rail()->showsSparkle());
+
+    QTest::mouseClick(chips[2], Qt::LeftButton);
+    EXPECT_EQ(editor->tagsField()->text(), u"news, swim, "_s);
+    // No fragment now: the suggester's tags with the sparkle.
+    EXPECT_EQ(editor->rail()->suggestions(), (QStringList{u"Github"_s}));
+    EXPECT_TRUE(editor->rail()->showsSparkle());
+    EXPECT_TRUE(editor->rail()->chips().first()->isNew());
+    QTest::keyClicks(editor->tagsField(), u"GitHub, "_s);
+    EXPECT_TRUE(editor->rail()->isHidden());
+}
+
+TEST_F(BookmarkEditorTest, ReturnSavesNewBookmarkAndRewritesIndex) {
+    prefs.setAutoFetchMetadata(false);
+    const QString support = sharedcontainer::supportDirectory().value();
+    ASSERT_TRUE(QDir().mkpath(support));
+    QFile::remove(duplicateIndexPath(support));
+    auto editor = open();
+    EXPECT_FALSE(editor->saveButton()->isEnabled());
+    QTest::keyClicks(editor->linkField(), u"  https://www.site.test/new\t"_s);
+    QTest::keyClicks(editor->titleField(), u"   "_s);
+    QTest::keyClick(editor->titleField(), Qt::Key_Return); // blank title: nothing happens
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClicks(editor->titleField(), u"New page "_s);
+    QTest::keyClicks(editor->descriptionField(), u" note "_s);
+    QTest::keyClick(editor->descriptionField(), Qt::Key_Return); // a new line, not a save
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClicks(editor->tagsField(), u"Swift, swift,, x "_s);
+    QTest::keyClick(editor->tagsField(), Qt::Key_Return);
+
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->result(), QDialog::Accepted);
+    const std::vector<Bookmark> all = library::allBookmarks(context());
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].urlString(), u"https://www.site.test/new"_s);
+    EXPECT_EQ(all[0].title(), u"New page"_s);
+    EXPECT_EQ(all[0].note(), u" note \n"_s);
+    EXPECT_EQ(all[0].tags(), (QStringList{u"Swift"_s, u"swift"_s, u"x"_s}));
+    EXPECT_EQ(all[0].createdAt(), all[0].updatedAt());
+    EXPECT_FALSE(context().hasChanges());
+    EXPECT_TRUE(favicons.isInFlight(u"site.test"_s));
+
+    QFile index(duplicateIndexPath(support));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return index.exists(); }, 3000));
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const auto decoded = decodeDuplicateIndex(index.readAll());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->value(u"https://site.test/new?"_s), u"New page"_s);
+}
+
+TEST_F(BookmarkEditorTest, SavingAnEditKeepsIdentityAndCreation) {
+    prefs.setAutoFetchMetadata(false);
+    const Bookmark saved = addSaved(u"https://saved.test/"_s, u"Saved"_s);
+    const QDateTime created = saved.createdAt();
+    auto editor = open(editingInput(saved));
+    EXPECT_EQ(editor->headline()->text(), u"Edit Bookmark"_s);
+    EXPECT_EQ(editor->tagsField()->text(), u"old"_s);
+    editor->titleField()->setText(u"Renamed"_s);
+    QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
+    const std::vector<Bookmark> all = library::allBookmarks(context());
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].title(), u"Renamed"_s);
+    EXPECT_EQ(all[0].id(), saved.id());
+    EXPECT_EQ(all[0].createdAt(), created);
+    EXPECT_GE(all[0].updatedAt(), created);
+}
+
+TEST_F(BookmarkEditorTest, EscapeChangesNothing) {
+    auto editor = open();
+    QTest::keyClicks(editor->linkField(), kPage);
+    QTest::keyClicks(editor->titleField(), u"Title"_s);
+    QTest::keyClick(editor->titleField(), Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->result(), QDialog::Rejected);
+    EXPECT_EQ(context().count(), 0);
+    expectRequests(0); // the pending wait went with the sheet
+}
+
+TEST_F(BookmarkEditorTest, AwkwardAddresses) {
+    const QString longAddress = u"https://site.test/"_s + QString(10000, u'a');
+    const struct {
+        QString text;
+        bool canSave;
+    } cases[] = {
+        {u"example.com"_s, true},
+        {u"https://exa mple.com"_s, false},
+        {u"javascript:alert(1)"_s, true},
+        {u"file:///etc/passwd"_s, true},
+        {u"  "_s, false},
+        {longAddress, true},
+    };
+    for (const auto& c : cases) {
+        auto editor = open();
+        editor->titleField()->setText(u"T"_s);
+        editor->linkField()->setText(c.text);
+        EXPECT_EQ(editor->saveButton()->isEnabled(), c.canSave) << c.text.left(40).toStdString();
+    }
+    // Only the long web address could be requested; nothing else ever was.
+    QSignalSpy received(&server, &testhttp::LocalHttpServer::requestReceived);
+    (void)received.wait(int(kDelay.count()) * 4);
+    for (const testhttp::Request& request : server.requests())
+        EXPECT_TRUE(request.path.startsWith(u"/https/site.test/aaaa"_s));
+}
+
+TEST_F(BookmarkEditorTest, FailedStoreWriteKeepsTheBookmarkForTheNextSave) {
+    prefs.setAutoFetchMetadata(false);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"Quillan.store"_s);
+    container = library::openStore(path).value();
+    auto editor = open();
+    editor->linkField()->setText(kPage);
+    editor->titleField()->setText(u"Kept"_s);
+    {
+        teststore::StoreWriteLock lock(path);
+        QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
+        EXPECT_FALSE(editor->isVisible());
+        // Not written, but not lost: the library still holds it, unsaved.
+        EXPECT_TRUE(context().hasChanges());
+        ASSERT_EQ(library::allBookmarks(context()).size(), 1u);
+    }
+    ASSERT_TRUE(context().save().ok()); // any later save writes it
+    container.reset();
+    container = library::openStore(path).value();
+    const std::vector<Bookmark> reopened = library::allBookmarks(context());
+    ASSERT_EQ(reopened.size(), 1u);
+    EXPECT_EQ(reopened[0].title(), u"Kept"_s);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#include "Corvina/BookmarkEditor/TagCompletion.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tagcompletion;
+
+namespace {
+
+const QStringList kLibrary{u"answer"_s, u"News"_s, u"Swift"_s, u"swim"_s, u"Tswana"_s};
+
+struct RailCase {
+    const char* name;
+    QString tagsField;
+    QStringList suggested;
+    QStringList expected;
+};
+
+class Rail : public testing::TestWithParam<RailCase> {};
+
+TEST_P(Rail, Chips) {
+    const RailCase& c = GetParam();
+    EXPECT_EQ(railSuggestions(c.suggested, kLibrary, c.tagsField), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Rail,
+    testing::Values(
+        // Prefix matches first (case-insensitively sorted), then the ones that
+        // merely contain the fragment; the new fragment itself leads.
+        RailCase{"Fragment",
+                 u"news, sw"_s,
+                 {},
+                 {u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
+        RailCase{"FragmentIsLibraryTagInOtherCase", u"SWIFT"_s, {}, {}},
+        RailCase{
+            "TypedTagsLeftOut", u"swim, SW"_s, {}, {u"SW"_s, u"Swift"_s, u"answer"_s, u"Tswana"_s}},
+        RailCase{"FragmentAlreadyTyped",
+                 u"Sw, sw"_s,
+                 {},
+                 {u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
+        RailCase{"NoFragmentShowsSuggester",
+                 u"news, "_s,
+                 {u"NEWS"_s, u"Apple"_s, u"Github"_s},
+                 {u"Apple"_s, u"Github"_s}},
+        RailCase{"EmptyField", u""_s, {u"Apple"_s}, {u"Apple"_s}},
+        RailCase{"TabsAndSpacesAreNoFragment", u"a,\t "_s, {u"A"_s, u"b"_s}, {u"b"_s}},
+        RailCase{"SingleLetter", u"e"_s, {}, {u"e"_s, u"answer"_s, u"News"_s}}),
+    [](const testing::TestParamInfo<RailCase>& info) { return std::string(info.param.name); });
+
+TEST(TagCompletionTest, AtMostEightChips) {
+    QStringList many;
+    for (int i = 0; i < 12; ++i)
+        many << u"tag%1"_s.arg(i, 2, 10, QChar(u'0'));
+    const QStringList chips = railSuggestions({}, many, u"ta"_s);
+    ASSERT_EQ(chips.size(), 8);
+    EXPECT_EQ(chips.first(), u"ta"_s);
+    EXPECT_EQ(chips.last(), u"tag06"_s);
+}
+
+TEST(TagCompletionTest, ApplyTag) {
+    const std::pair<QString, QString> cases[] = {
+        {u""_s, u"swift, "_s},
+        {u"news, sw"_s, u"news, swift, "_s},
+        {u"news,  "_s, u"news, swift, "_s},
+        {u"Swift, news, s"_s,
+         u"Swift, news, "_s}, // a later duplicate goes, the first spelling stays
+        {u" a ,, b,sw"_s, u"a, b, swift, "_s},
+    };
+    for (const auto& [field, expected] : cases)
+        EXPECT_EQ(applyTag(field, u"swift"_s), expected) << field.toStdString();
+}
+
+TEST(TagCompletionTest, FragmentAndCommittedTags) {
+    EXPECT_EQ(currentFragment(u"a, b, c "_s), u" c "_s);
+    EXPECT_EQ(currentFragment(u"solo"_s), u"solo"_s);
+    EXPECT_EQ(committedTags(u"a, , b,c"_s), (QStringList{u"a"_s, u"b"_s}));
+    EXPECT_TRUE(committedTags(u"solo"_s).isEmpty());
+}
+
+TEST(TagCompletionTest, CompletionsNeedAFragment) {
+    EXPECT_TRUE(completions(kLibrary, u"news, "_s).isEmpty());
+    EXPECT_EQ(completions(kLibrary, u"WI"_s), (QStringList{u"Swift"_s, u"swim"_s}));
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "Corvina/BookmarkRow/MetadataFlow.h"
+
+#include "Corvina/LibraryList/RowAccessibility.h"
+
+#include <QHash>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using Style = TextWidthCache::Style;
+
+namespace {
+
+// Widths by text: the domain "site" is 60, the dot 3.5 (4 once rounded up),
+// a counter 15, and each tag's text as given in the case (its chip adds 12).
+class TableMeasure : public TextMeasure {
+public:
+    explicit TableMeasure(QHash<QString, qreal> tagWidths)
+        : m_tags(std::move(tagWidths)) {}
+    qreal width(const QString& text, Style style) const override {
+        if (style == Style::caption2)
+            return 14.2;
+        if (style == Style::caption2Medium)
+            return m_tags.value(text, 28);
+        return text == MetadataFlow::dotText() ? 3.5 : 59.4;
+    }
+
+private:
+    QHash<QString, qreal> m_tags;
+};
+
+// "site · a b / c +2": rows split by " / ", then the counter.
+QString describe(const MetadataFlow::Plan& plan) {
+    QStringList rows;
+    for (const auto& row : plan.rows) {
+        QStringList items;
+        for (const MetadataFlow::Item& item : row)
+            items << (item.kind == MetadataFlow::Item::Kind::dot ? MetadataFlow::dotText()
+                                                                 : item.text);
+        rows << items.join(u' ');
+    }
+    QString text = rows.join(u" / "_s);
+    if (plan.overflow > 0)
+        text += u" +"_s + QString::number(plan.overflow);
+    return text;
+}
+
+struct FlowCase {
+    const char* name;
+    QStringList tags;
+    QHash<QString, qreal> tagWidths; // chip text widths; others 28 (chip 40)
+    qreal width;
+    int maxLines;
+    const char* expected;
+};
+
+class MetadataFlowPlan : public testing::TestWithParam<FlowCase> {};
+
+TEST_P(MetadataFlowPlan, LinesAndOverflow) {
+    const FlowCase& c = GetParam();
+    MetadataFlow flow;
+    flow.domain = u"site"_s;
+    flow.tags = c.tags;
+    flow.maxLines = c.maxLines;
+    const TableMeasure measure(c.tagWidths);
+    EXPECT_EQ(describe(flow.plan(c.width, measure)).toStdString(), c.expected);
+}
+
+const QStringList kFive{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
+
+// Line one: site 60, gap 6, dot 4, gap 6, then 40-point chips 6 apart.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MetadataFlowPlan,
+    testing::Values(
+        FlowCase{"NoTags", {}, {}, 300, 2, "site"},
+        FlowCase{"NoWidthYet", kFive, {}, 0, 2, "site +5"},
+        FlowCase{"NegativeWidth", kFive, {}, -3, 2, "site +5"},
+        FlowCase{"AllFit", {u"a"_s, u"b"_s}, {}, 300, 2, "site · a b"},
+        // Two tags on line one (162), "c" alone on line two, "d" too wide beside it.
+        FlowCase{"CounterBesideTag", kFive, {{u"d"_s, 118}}, 170, 2, "site · a b / c +2"},
+        // "c" takes 150 of 170: the counter (15 + 6) no longer fits, so it takes
+        // c's place and follows the first line.
+        FlowCase{
+            "CounterReplacesTag", kFive, {{u"c"_s, 138}, {u"d"_s, 118}}, 170, 2, "site · a b +3"},
+        FlowCase{"FirstTagToSecondLine", {u"a"_s}, {}, 110, 2, "site · / a"},
+        FlowCase{"TagWiderThanLine", {u"a"_s}, {{u"a"_s, 400}}, 100, 2, "site +1"},
+        FlowCase{"WideTagAfterFittingOnes",
+                 {u"a"_s, u"b"_s, u"c"_s},
+                 {{u"b"_s, 400}},
+                 120,
+                 2,
+                 "site · a +2"},
+        FlowCase{"OneLineDropsDanglingDot", {u"a"_s}, {}, 90, 1, "site +1"},
+        FlowCase{"NeverAThirdLine",
+                 {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, u"g"_s, u"h"_s},
+                 {},
+                 100,
+                 2,
+                 "site · / a +7"}),
+    [](const testing::TestParamInfo<FlowCase>& info) { return std::string(info.param.name); });
+
+TEST(MetadataFlowTest, WidthsAreRoundedUpPerPiece) {
+    const TableMeasure measure({{u"x"_s, 20.1}});
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::domain, u"site"_s, measure), 60);
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::dot, {}, measure), 4);
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::tag, u"x"_s, measure), 33);
+    EXPECT_EQ(MetadataFlow::counterWidth(3, measure), 15);
+}
+
+TEST(RowAccessibilityTest, Labels) {
+    EXPECT_EQ(bookmarkAccessibilityLabel(u"Docs"_s, u"D"_s, {u"a"_s, u"b"_s}),
+              u"Docs, from D, tags: a, b"_s);
+    EXPECT_EQ(bookmarkAccessibilityLabel(u"Docs"_s, u"D"_s, {u"a"_s}), u"Docs, from D, tag: a"_s);
+    EXPECT_EQ(bookmarkAccessibilityLabel(u"Docs"_s, u"D"_s, {}), u"Docs, from D"_s);
+    EXPECT_EQ(overflowAccessibilityLabel(4), u"and 4 more tags"_s);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#include "Corvina/Favicons/FaviconBadge.h"
+
+#include "Corvina/App/AppNotifications.h"
+#include "Corvina/Favicons/FaviconStore.h"
+#include "platform/Notifications/NotificationCenter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QNetworkAccessManager>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(FaviconBadgeTest, LetterAndColourComeFromTheDomain) {
+    struct Case {
+        QString domain;
+        int colour; // -1: not checked; blue, purple, pink, orange, green, teal, indigo, red, brown,
+                    // mint
+        QString letter;
+    };
+    const std::vector<Case> cases{
+        {u""_s, 1, u"?"_s},
+        {u"example.com"_s, 0, u"E"_s},
+        {u"github.com"_s, 5, u"G"_s},
+        {u"b\u00fccher.de"_s, 2, u"B"_s},
+        {u"\U0001F44D.ws"_s, 6, u"\U0001F44D"_s},
+        {u"n\u0303andu.test"_s, -1, u"N\u0303"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.domain.toStdString());
+        if (c.colour >= 0) {
+            EXPECT_EQ(FaviconBadge::colorIndex(c.domain), c.colour);
+        }
+        EXPECT_EQ(FaviconBadge::letter(c.domain), c.letter);
+    }
+    EXPECT_EQ(FaviconBadge::tileColor(u""), FaviconBadge::tileColor(u"x"_s.left(0)));
+}
+
+TEST(FaviconBadgeTest, PicksUpTheIconWhenItsDomainIsAnnounced) {
+    QTemporaryDir cache;
+    QNetworkAccessManager network;
+    FaviconStore store(network, {cache.path(), {}});
+    FaviconBadge badge(store);
+    QSignalSpy changed(&badge, &FaviconBadge::iconChanged);
+    badge.setDomain(u"site.test"_s);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(badge.icon());
+
+    // The icon lands in the disk cache, as a fetch would leave it.
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(store.cacheFilePath(u"site.test"_s), "PNG"));
+    auto& centre = NotificationCenter::defaultCenter();
+    centre.post(appnotification::kFaviconReady, {}, {{u"host"_s, u"other.test"_s}});
+    centre.post(appnotification::kFaviconReady, {}, {{u"host"_s, QVariant(42)}});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(changed.isEmpty()) << "only its own domain's announcement counts";
+    centre.post(appnotification::kFaviconReady, {}, {{u"host"_s, u"site.test"_s}});
+    ASSERT_TRUE(changed.wait(2000));
+    ASSERT_TRUE(badge.icon());
+    EXPECT_EQ(badge.icon()->size(), QSize(16, 16));
+
+    // Painting either form of the tile stays inside its 32-point square.
+    QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    const QRectF tile(4, 4, FaviconBadge::kSide, FaviconBadge::kSide);
+    badge.paint(painter, tile, QPalette());
+    FaviconBadge::paintTile(painter, tile.translated(0, 0), u"example.com", nullptr, QPalette());
+    painter.end();
+    EXPECT_EQ(canvas.pixelColor(1, 1).alpha(), 0);
+    EXPECT_EQ(canvas.pixelColor(20, 20).alpha(), 255);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Corvina/Library/BookmarkPayload.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace testdata {
+
+inline QByteArray fixture(const QString& name) {
+    QFile file(QStringLiteral(CORVINA_FIXTURES_DIR "/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll();
+}
+
+inline QDateTime at(qint64 msecs) {
+    return QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc());
+}
+
+inline BookmarkPayload payload(const QString& url, const QString& title, QStringList tags = {},
+                               qint64 createdMs = 0, qint64 updatedMs = 0,
+                               const QString& description = {}) {
+    BookmarkPayload p;
+    p.id = QUuid::createUuid();
+    p.url = *Url::parse(url);
+    p.title = title;
+    p.description = description;
+    p.tags = std::move(tags);
+    p.createdAt = at(createdMs);
+    p.updatedAt = at(updatedMs);
+    return p;
+}
+
+} // namespace testdata

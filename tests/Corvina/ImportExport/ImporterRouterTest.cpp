@@ -1,0 +1,64 @@
+#include "Corvina/ImportExport/ImporterRouter.h"
+
+#include "Corvina/ImportExport/JSONBackup.h"
+#include "Corvina/ImportExport/NetscapeHTML.h"
+#include "ImportExportTestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+TEST(ImporterRouterTest, RoutesByExtensionAlone) {
+    const BookmarkImporter* netscape = &ImporterRouter::registry().at(0);
+    const BookmarkImporter* json = &ImporterRouter::registry().at(1);
+    EXPECT_EQ(netscape->parse, &NetscapeHTMLImporter::parse);
+    EXPECT_EQ(json->parse, &JSONImporter::parse);
+    const std::pair<QString, const BookmarkImporter*> cases[] = {
+        {u"html"_s, netscape}, {u"HTML"_s, netscape}, {u"Htm"_s, netscape}, {u"json"_s, json},
+        {u"JSON"_s, json},     {u"txt"_s, nullptr},   {QString(), nullptr}, {u"xhtml"_s, nullptr},
+    };
+    for (const auto& [extension, reader] : cases)
+        EXPECT_EQ(ImporterRouter::importerForExtension(extension), reader)
+            << extension.toStdString();
+    EXPECT_EQ(ImporterRouter::allowedContentTypes(),
+              (QStringList{u"text/html"_s, u"text/html"_s, u"application/json"_s}));
+}
+
+TEST(ImporterRouterTest, ReadingAPickedFile) {
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QByteArray html = "<DT><A HREF=\"https://a/\">A</A>\n";
+    struct Case {
+        QString path;
+        QString error; // empty: one bookmark
+    };
+    const Case cases[] = {
+        {write(u"Bookmarks.HTML"_s, html), {}},
+        {write(u"notes.txt"_s, html), u"Corvina doesn't recognize .txt bookmark files."_s},
+        {write(u"Bookmarks"_s, html), u"Corvina doesn't recognize . bookmark files."_s},
+        {write(u"dots.v2.Json"_s, html),
+         u"Malformed file: Expected an array of bookmarks or {\"bookmarks\": [...]}"_s},
+        {folder.filePath(u"gone.htm"_s), u"Couldn't read the file: No such file or directory"_s},
+        {QDir(folder.path()).mkdir(u"dir.html"_s) ? folder.filePath(u"dir.html"_s) : QString(),
+         u"Couldn't read the file: Is a directory"_s},
+    };
+    for (const Case& c : cases) {
+        const auto read = ImporterRouter::readFile(c.path);
+        if (c.error.isEmpty()) {
+            ASSERT_TRUE(read.ok()) << c.path.toStdString();
+            EXPECT_EQ(read->size(), 1u);
+        } else {
+            ASSERT_FALSE(read.ok()) << c.path.toStdString();
+            EXPECT_EQ(describe(read.error()), c.error);
+        }
+    }
+    EXPECT_EQ(ImporterRouter::fileExtension(u"/a.b/c"_s), QString());
+    EXPECT_EQ(BookmarkImporterError::unsupportedFormat().description(),
+              u"This file format isn't recognized."_s);
+}

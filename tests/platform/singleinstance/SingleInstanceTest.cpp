@@ -1,0 +1,90 @@
+#include "platform/SingleInstance/SingleInstance.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtConcurrent/QtConcurrentRun>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString socketName(const char* name) {
+    return QDir(testenv::root()).filePath(QLatin1StringView(name));
+}
+
+// handOff() blocks, so it runs on a pool thread while this thread's event
+// loop serves the instance.
+bool handOffInBackground(const QString& name, const QStringList& arguments,
+                         std::chrono::milliseconds timeout = 1000ms) {
+    QFuture<bool> sent =
+        QtConcurrent::run([=] { return SingleInstance::handOff(name, arguments, timeout); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sent.isFinished(); }, 5000));
+    return sent.result();
+}
+
+} // namespace
+
+TEST(SingleInstanceTest, ALaterStartHandsItsArgumentsToTheRunningOne) {
+    const QString name = socketName("running.socket");
+    EXPECT_FALSE(SingleInstance::handOff(name, {u"corvina://add?url=x"_s}, 200ms))
+        << "nobody is running yet";
+
+    SingleInstance running;
+    ASSERT_TRUE(running.listen(name));
+    QSignalSpy received(&running, &SingleInstance::argumentsReceived);
+    const QStringList links{u"corvina://add?url=https%3A%2F%2Fa.test&title=%C3%A9"_s,
+                            QString(50'000, u'x')};
+    EXPECT_TRUE(handOffInBackground(name, links));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1; }, 2000));
+    EXPECT_EQ(received.first().first().toStringList(), links);
+    EXPECT_TRUE(handOffInBackground(name, {}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 2000));
+    EXPECT_TRUE(received.last().first().toStringList().isEmpty());
+}
+
+TEST(SingleInstanceTest, AnInstanceThatDoesNotAnswerIsReplaced) {
+    const QString name = socketName("hung.socket");
+    QLocalServer hung; // accepts connections, never reads or answers
+    ASSERT_TRUE(hung.listen(name));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(handOffInBackground(name, {u"corvina://add?url=x"_s}, 300ms));
+    EXPECT_LT(clock.elapsed(), 3000);
+
+    SingleInstance replacement;
+    ASSERT_TRUE(replacement.listen(name));
+    QSignalSpy received(&replacement, &SingleInstance::argumentsReceived);
+    EXPECT_TRUE(handOffInBackground(name, {u"later"_s}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1; }, 2000));
+}
+
+TEST(SingleInstanceTest, MalformedMessagesAreDropped) {
+    const QString name = socketName("malformed.socket");
+    SingleInstance running;
+    ASSERT_TRUE(running.listen(name));
+    QSignalSpy received(&running, &SingleInstance::argumentsReceived);
+    const std::vector<QByteArray> messages{
+        QByteArray("\xff\xff\xff\xff", 4) + "too long", // claims 4 GiB
+        QByteArray("\x00\x00\x00\x08", 4) + "\x00\x00\x00\x05"
+                                            "ab", // list of 5, cut short
+    };
+    for (const QByteArray& message : messages) {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        socket.write(message);
+        socket.flush();
+        QTest::qWait(100);
+    }
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(handOffInBackground(name, {u"still works"_s}));
+}
