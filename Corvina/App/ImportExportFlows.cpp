@@ -99,8 +99,7 @@ void ImportExportFlows::importFile(QWidget& window, const QString& path) {
                 askAboutDuplicates(*target, std::move(outcome.pending));
                 return;
             }
-            finishImport(*target, ImportResult::success(
-                                      importflow::commit(m_context, outcome.pending.payloads)));
+            addToLibrary(*target, std::move(outcome.pending.payloads));
         });
 }
 
@@ -122,16 +121,48 @@ void ImportExportFlows::askAboutDuplicates(QWidget& window, PendingImport pendin
                     Q_EMIT importCancelled();
                     return;
                 }
-                std::vector<BookmarkPayload> payloads = std::move(pending.payloads);
-                // The library may have changed while the question was open.
-                if (chosen == skip)
-                    payloads = importflow::withoutDuplicates(
-                        std::move(payloads),
-                        importflow::duplicateKeys(importflow::libraryUrls(m_context)));
-                finishImport(*target,
-                             ImportResult::success(importflow::commit(m_context, payloads)));
+                if (chosen == all) {
+                    addToLibrary(*target, std::move(pending.payloads));
+                    return;
+                }
+                // The library may have changed while the question was open,
+                // so its addresses are taken again; their keys are worked out
+                // on the pool, as when the file was read.
+                showProgress(*target, tr("Leaving out duplicates\u2026"));
+                background::run(
+                    this,
+                    [payloads = std::move(pending.payloads),
+                     urls = importflow::libraryUrls(m_context)]() mutable {
+                        return importflow::withoutDuplicates(std::move(payloads),
+                                                             importflow::duplicateKeys(urls));
+                    },
+                    [this, target](std::vector<BookmarkPayload> payloads) {
+                        if (target)
+                            addToLibrary(*target, std::move(payloads));
+                        else
+                            hideProgress();
+                    });
             });
     question->open();
+}
+
+void ImportExportFlows::addToLibrary(QWidget& window, std::vector<BookmarkPayload> payloads) {
+    const qint64 total = qint64(payloads.size());
+    showProgress(window, tr("Adding bookmarks\u2026"));
+    m_progress->setRange(0, int(std::min<qint64>(total, INT_MAX)));
+    // The store owns the job, so closing the window does not cut an import in half.
+    auto* job = new ImportCommit(m_context, std::move(payloads), &m_context);
+    connect(job, &ImportCommit::progressed, this, [this](qint64 added) {
+        if (m_progress)
+            m_progress->setValue(int(std::min<qint64>(added, INT_MAX)));
+    });
+    QPointer<QWidget> target(&window);
+    connect(job, &ImportCommit::finished, this, [this, target](qint64 added) {
+        hideProgress();
+        if (target)
+            finishImport(*target, ImportResult::success(added));
+    });
+    job->start();
 }
 
 void ImportExportFlows::finishImport(QWidget& window, const ImportResult& result) {

@@ -43,6 +43,7 @@ private:
     void showProgress(QWidget& window, const QString& text);
     void hideProgress();
     void askAboutDuplicates(QWidget& window, PendingImport pending);
+    void addToLibrary(QWidget& window, std::vector<BookmarkPayload> payloads);
     void finishImport(QWidget& window, const ImportResult& result);
     void showAlert(QWidget& window, const QString& title, const QString& text, bool warning);
 

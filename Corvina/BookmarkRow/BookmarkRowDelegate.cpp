@@ -262,10 +262,10 @@ BookmarkRowDelegate::BookmarkRowDelegate(FaviconStore& icons, Preferences& prefe
 }
 
 void BookmarkRowDelegate::attach(QAbstractItemView& view) {
-    m_view = &view;
     view.setMouseTracking(true);
-    view.viewport()->installEventFilter(this);
     QWidget* viewport = view.viewport();
+    m_viewport = viewport;
+    viewport->installEventFilter(this);
     connect(this, &BookmarkRowDelegate::rowNeedsRepaint, viewport,
             [&view](const QModelIndex& index) { view.update(index); });
     // Icons arrive seldom and for sites that often fill several visible rows.
@@ -276,12 +276,18 @@ void BookmarkRowDelegate::attach(QAbstractItemView& view) {
 }
 
 bool BookmarkRowDelegate::eventFilter(QObject* watched, QEvent* event) {
-    if (m_view && watched == m_view->viewport()) {
-        if (event->type() == QEvent::MouseMove)
-            setHoveredIndex(
-                m_view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
-        else if (event->type() == QEvent::Leave)
-            setHoveredIndex(QModelIndex());
+    const bool hoverEvent = event->type() == QEvent::MouseMove || event->type() == QEvent::Leave;
+    if (hoverEvent && m_viewport && watched == m_viewport) {
+        // A view in its destructor is no longer an item view (its dynamic type
+        // has fallen back to a plain widget), so this also tells a whole view
+        // from one being torn down, whose rows must not be repainted.
+        if (auto* view = qobject_cast<QAbstractItemView*>(m_viewport->parent())) {
+            if (event->type() == QEvent::MouseMove)
+                setHoveredIndex(
+                    view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+            else
+                setHoveredIndex(QModelIndex());
+        }
     }
     return QStyledItemDelegate::eventFilter(watched, event);
 }

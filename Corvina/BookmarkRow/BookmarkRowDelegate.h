@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QSet>
 #include <QStyledItemDelegate>
 #include <QVariantAnimation>
@@ -81,5 +82,7 @@ private:
     mutable QSet<QString> m_askedDisk;
     Fade m_fadeIn;
     Fade m_fadeOut;
-    QAbstractItemView* m_view = nullptr;
+    // The viewport is remembered on its own: while the view is torn down its
+    // viewport still sends events, and the view's item API is already gone.
+    QPointer<QWidget> m_viewport;
 };

@@ -2,7 +2,10 @@
 
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
 #include "Corvina/Library/LibraryStore.h"
+#include "platform/Store/ModelContext.h"
 #include "shared/Duplicates/DuplicateKey.h"
+
+#include <QTimer>
 
 QString ImportResult::title() const {
     return m_kind == Kind::success ? tr("Imported") : tr("Import failed");
@@ -57,11 +60,36 @@ std::vector<BookmarkPayload> withoutDuplicates(std::vector<BookmarkPayload> payl
     return payloads;
 }
 
-qint64 commit(store::ModelContext& context, const std::vector<BookmarkPayload>& payloads) {
-    (void)library::insertPayloads(context, payloads);
-    // Nobody waits for the index; the next start rebuilds it if this is lost.
-    (void)rebuildDuplicateIndex(context);
-    return qint64(payloads.size());
+} // namespace importflow
+
+ImportCommit::ImportCommit(store::ModelContext& context, std::vector<BookmarkPayload> payloads,
+                           QObject* parent, qsizetype slice)
+    : QObject(parent)
+    , m_context(context)
+    , m_payloads(std::move(payloads))
+    , m_slice(std::max<qsizetype>(1, slice)) {}
+
+void ImportCommit::start() {
+    QTimer::singleShot(0, this, &ImportCommit::addSlice);
 }
 
-} // namespace importflow
+void ImportCommit::addSlice() {
+    const size_t end = std::min(m_payloads.size(), m_next + size_t(m_slice));
+    for (; m_next < end; ++m_next)
+        m_context.insert(Bookmark::fromPayload(m_payloads[m_next]).object());
+    // A failed save keeps the slice pending; the next slice's save, or the
+    // next save anywhere, writes it.
+    (void)m_context.save();
+    const bool done = m_next == m_payloads.size();
+    if (!done)
+        QTimer::singleShot(0, this, &ImportCommit::addSlice);
+    // A listener may run the event loop (a modal progress panel does), so
+    // nothing after this depends on state a nested slice could change.
+    Q_EMIT progressed(qint64(m_next), total());
+    if (!done)
+        return;
+    // Nobody waits for the index; the next start rebuilds it if this is lost.
+    (void)rebuildDuplicateIndex(m_context);
+    Q_EMIT finished(total());
+    deleteLater();
+}

@@ -3,6 +3,7 @@
 #include "Corvina/Library/BookmarkPayload.h"
 
 #include <QCoreApplication>
+#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -73,9 +74,34 @@ qint64 countDuplicates(const std::vector<BookmarkPayload>& payloads, const QSet<
 std::vector<BookmarkPayload> withoutDuplicates(std::vector<BookmarkPayload> payloads,
                                                const QSet<QString>& keys);
 
-// Inserts the payloads as new bookmarks in order, saves (a failed save is
-// left for the next one) and rewrites the duplicate index, even when
-// nothing was inserted. Returns how many were inserted.
-qint64 commit(store::ModelContext& context, const std::vector<BookmarkPayload>& payloads);
-
 } // namespace importflow
+
+// Adds an import's payloads to the library as new bookmarks, in order, a
+// slice per event-loop turn: each slice is inserted and saved on its own, so
+// a window over a large library keeps answering while 100,000 bookmarks go
+// in. A failed save leaves its slice pending for the next save; nothing is
+// dropped. The duplicate index is rewritten once at the end, even when
+// nothing was added. Deletes itself after `finished`.
+class ImportCommit : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qsizetype kDefaultSlice = 2000;
+
+    ImportCommit(store::ModelContext& context, std::vector<BookmarkPayload> payloads,
+                 QObject* parent = nullptr, qsizetype slice = kDefaultSlice);
+
+    void start();
+    qint64 total() const { return qint64(m_payloads.size()); }
+
+Q_SIGNALS:
+    void progressed(qint64 added, qint64 total);
+    void finished(qint64 added);
+
+private:
+    void addSlice();
+
+    store::ModelContext& m_context;
+    std::vector<BookmarkPayload> m_payloads;
+    qsizetype m_slice;
+    size_t m_next = 0;
+};

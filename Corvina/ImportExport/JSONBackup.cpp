@@ -4,11 +4,10 @@
 #include "platform/Core/IsoDate.h"
 #include "platform/Core/JsonText.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
+#include <QSet>
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -38,80 +37,459 @@ void appendPayload(QString& out, const BookmarkPayload& payload) {
     out += u"    }";
 }
 
-// QJsonDocument keeps the last of two equal keys without a word. Walks the
-// text, which the parser has already accepted as JSON, and reports whether
-// any object names a key twice (after escapes are resolved).
-class DuplicateKeyScan {
+// One pass over the bytes of a backup: checks the JSON, refuses any object
+// that names a key twice and builds the payloads as it goes. It takes
+// exactly what the program has always taken, which was Qt's reader plus a
+// duplicate-key walk: white space is the four JSON characters, a number is
+// whatever QByteArray reads (".5" and "1." included), an unknown escape
+// stands for the byte after the backslash, each \u gives one UTF-16 unit (a
+// lone surrogate included), raw control characters pass, and no more than
+// 1,024 arrays and objects may be open at once. Building a QJsonDocument and
+// then copying every string out of it took most of an import's time.
+class BackupReader {
 public:
-    explicit DuplicateKeyScan(QByteArrayView text)
-        : m_text(text) {}
+    explicit BackupReader(QByteArrayView bytes)
+        : m_at(bytes.data()),
+          m_end(bytes.data() + bytes.size()) {}
 
-    bool found() {
-        for (qsizetype i = 0; i < m_text.size(); ++i) {
-            switch (m_text[i]) {
-            case '"': {
-                const qsizetype end = stringEnd(i);
-                if (!m_frames.empty() && m_frames.back().isObject && m_frames.back().expectingKey) {
-                    Frame& frame = m_frames.back();
-                    frame.expectingKey = false;
-                    const QString key = unescaped(m_text.sliced(i + 1, end - i - 1));
-                    if (std::find(frame.keys.cbegin(), frame.keys.cend(), key) != frame.keys.cend())
-                        return true;
-                    frame.keys.push_back(key);
-                }
-                i = end;
-                break;
-            }
-            case '{':
-                m_frames.push_back({true, true, {}});
-                break;
-            case '[':
-                m_frames.push_back({false, false, {}});
-                break;
-            case '}':
-            case ']':
-                if (!m_frames.empty())
-                    m_frames.pop_back();
-                break;
-            case ',':
-                if (!m_frames.empty() && m_frames.back().isObject)
-                    m_frames.back().expectingKey = true;
-                break;
-            default:
-                break;
-            }
-        }
-        return false;
+    std::optional<std::vector<BookmarkPayload>> read() {
+        if (m_end - m_at >= 3 && std::memcmp(m_at, "\xEF\xBB\xBF", 3) == 0)
+            m_at += 3;
+        std::vector<BookmarkPayload> payloads;
+        if (!skipSpace())
+            return std::nullopt;
+        const char open = *m_at++;
+        // A bare array first, then the envelope.
+        const bool ok = open == '[' ? readBookmarks(payloads)
+                        : open == '{' ? readEnvelope(payloads)
+                                      : false;
+        if (!ok || skipSpace())
+            return std::nullopt;
+        return payloads;
     }
 
 private:
-    struct Frame {
-        bool isObject;
-        bool expectingKey;
-        // Objects here hold a handful of keys; a list beats a hash set.
-        std::vector<QString> keys;
+    static constexpr int kMaxDepth = 1024;
+
+    // The keys of one object other than those the reader looks for.
+    class KeySet {
+    public:
+        // False when the object already had `key`.
+        bool insert(const QString& key) {
+            if (!m_many.isEmpty()) {
+                const qsizetype before = m_many.size();
+                m_many.insert(key);
+                return m_many.size() != before;
+            }
+            if (std::find(m_few.cbegin(), m_few.cend(), key) != m_few.cend())
+                return false;
+            m_few.push_back(key);
+            // Hostile files can hold objects of a million keys.
+            if (m_few.size() > 16) {
+                for (const QString& known : m_few)
+                    m_many.insert(known);
+            }
+            return true;
+        }
+
+    private:
+        std::vector<QString> m_few;
+        QSet<QString> m_many;
     };
 
-    // Index of the quote that closes the string opened at `open`.
-    qsizetype stringEnd(qsizetype open) const {
-        qsizetype i = open + 1;
-        while (i < m_text.size() && m_text[i] != '"')
-            i += m_text[i] == '\\' ? 2 : 1;
-        return std::min(i, m_text.size());
+    // Steps over white space; false at the end of the input.
+    bool skipSpace() {
+        while (m_at < m_end && (*m_at == ' ' || *m_at == '\n' || *m_at == '\r' || *m_at == '\t'))
+            ++m_at;
+        return m_at < m_end;
     }
 
-    static QString unescaped(QByteArrayView raw) {
-        if (!raw.contains('\\'))
-            return QString::fromUtf8(raw);
-        // The parser's own reading of the string is the reference.
-        QByteArray wrapped = "[\"";
-        wrapped += raw;
-        wrapped += "\"]";
-        return QJsonDocument::fromJson(wrapped).array().at(0).toString();
+    bool take(char token) {
+        if (!skipSpace() || *m_at != token)
+            return false;
+        ++m_at;
+        return true;
     }
 
-    QByteArrayView m_text;
-    std::vector<Frame> m_frames;
+    bool enter() { return ++m_depth <= kMaxDepth; }
+
+    // After an element or member: true with `closed` false on ',', true with
+    // `closed` set on `close`, false on anything else.
+    bool next(char close, bool& closed) {
+        if (!skipSpace())
+            return false;
+        const char token = *m_at++;
+        closed = token == close;
+        if (closed)
+            --m_depth;
+        return closed || token == ',';
+    }
+
+    bool readEnvelope(std::vector<BookmarkPayload>& payloads) {
+        if (!enter())
+            return false;
+        bool haveBookmarks = false;
+        KeySet others;
+        if (!skipSpace())
+            return false;
+        if (*m_at == '}')
+            return false;
+        for (bool closed = false; !closed;) {
+            if (!readKey())
+                return false;
+            if (m_key == u"bookmarks") {
+                if (haveBookmarks || !take('['))
+                    return false;
+                haveBookmarks = true;
+                if (!readBookmarks(payloads))
+                    return false;
+            } else if (!others.insert(m_key) || !skipValue()) {
+                return false;
+            }
+            if (!next('}', closed))
+                return false;
+        }
+        return haveBookmarks;
+    }
+
+    // The elements of an array whose '[' has been read.
+    bool readBookmarks(std::vector<BookmarkPayload>& payloads) {
+        if (!enter() || !skipSpace())
+            return false;
+        if (*m_at == ']') {
+            ++m_at;
+            --m_depth;
+            return true;
+        }
+        for (bool closed = false; !closed;) {
+            if (!take('{') || !readBookmark(payloads) || !next(']', closed))
+                return false;
+        }
+        return true;
+    }
+
+    // The members of a bookmark object whose '{' has been read. Unknown keys
+    // are checked and skipped; every one of the seven must be there.
+    bool readBookmark(std::vector<BookmarkPayload>& payloads) {
+        enum Field { id, url, title, description, tags, createdAt, updatedAt, fieldCount };
+        static constexpr QStringView kNames[fieldCount] = {
+            u"id", u"url", u"title", u"description", u"tags", u"createdAt", u"updatedAt"};
+        QString texts[fieldCount];
+        QStringList tagList;
+        unsigned seen = 0;
+        KeySet others;
+        if (!enter() || !skipSpace())
+            return false;
+        if (*m_at == '}')
+            return false;
+        for (bool closed = false; !closed;) {
+            if (!readKey())
+                return false;
+            const int field = int(std::find(std::begin(kNames), std::end(kNames), m_key) -
+                                  std::begin(kNames));
+            if (field == fieldCount) {
+                if (!others.insert(m_key) || !skipValue())
+                    return false;
+            } else {
+                if (seen & (1u << field))
+                    return false;
+                seen |= 1u << field;
+                if (field == tags ? !readTags(tagList) : !take('"') || !readString(texts[field]))
+                    return false;
+            }
+            if (!next('}', closed))
+                return false;
+        }
+        if (seen != (1u << fieldCount) - 1)
+            return false;
+
+        // The checks of payloadFromJson, then those that keep a backup
+        // writable: "\uDD00" alone is valid JSON but no character, and could
+        // not be written back as the text it came as.
+        const auto uuid = uuidFromString(texts[id]);
+        auto parsedUrl = Url::parse(texts[url]);
+        const auto created = isodate::parse(texts[createdAt]);
+        const auto updated = isodate::parse(texts[updatedAt]);
+        const auto valid = [](const QString& text) { return QStringView(text).isValidUtf16(); };
+        if (!uuid || !parsedUrl || !created || !updated || !valid(texts[title]) ||
+            !valid(texts[description]) || !std::all_of(tagList.cbegin(), tagList.cend(), valid))
+            return false;
+        // Every member given, so the default URL is never parsed.
+        payloads.push_back(BookmarkPayload{.id = *uuid,
+                                           .url = std::move(*parsedUrl),
+                                           .title = std::move(texts[title]),
+                                           .description = std::move(texts[description]),
+                                           .tags = std::move(tagList),
+                                           .createdAt = *created,
+                                           .updatedAt = *updated});
+        return true;
+    }
+
+    bool readTags(QStringList& out) {
+        if (!take('[') || !enter() || !skipSpace())
+            return false;
+        if (*m_at == ']') {
+            ++m_at;
+            --m_depth;
+            return true;
+        }
+        for (bool closed = false; !closed;) {
+            QString tag;
+            if (!take('"') || !readString(tag) || !next(']', closed))
+                return false;
+            out.append(std::move(tag));
+        }
+        return true;
+    }
+
+    // A member's key and its ':', into m_key.
+    bool readKey() { return take('"') && readString(m_key) && take(':'); }
+
+    // Any value, checked and dropped. Iterative, so that depth costs heap
+    // rather than stack.
+    bool skipValue() {
+        struct Open {
+            bool object;
+            KeySet keys;
+        };
+        std::vector<Open> open;
+        for (;;) {
+            if (!skipSpace())
+                return false;
+            const char first = *m_at++;
+            bool done = true; // a whole value was read
+            if (first == '{' || first == '[') {
+                if (!enter() || !skipSpace())
+                    return false;
+                if (*m_at == (first == '{' ? '}' : ']')) {
+                    ++m_at;
+                    --m_depth;
+                } else {
+                    open.push_back({first == '{', {}});
+                    if (first == '{' && (!readKey() || !open.back().keys.insert(m_key)))
+                        return false;
+                    done = false;
+                }
+            } else if (first == '"') {
+                if (!readString(m_scratch))
+                    return false;
+            } else if (!skipScalar(first)) {
+                return false;
+            }
+            if (!done)
+                continue;
+            // Close what ends here; stop at a ',' that calls for another value.
+            for (;;) {
+                if (open.empty())
+                    return true;
+                bool closed;
+                if (!next(open.back().object ? '}' : ']', closed))
+                    return false;
+                if (!closed)
+                    break;
+                open.pop_back();
+            }
+            if (open.back().object && (!readKey() || !open.back().keys.insert(m_key)))
+                return false;
+        }
+    }
+
+    // true, false, null or a number, `first` already read.
+    bool skipScalar(char first) {
+        const auto literal = [&](QByteArrayView rest) {
+            if (m_end - m_at < rest.size() || QByteArrayView(m_at, rest.size()) != rest)
+                return false;
+            m_at += rest.size();
+            return true;
+        };
+        switch (first) {
+        case 't':
+            return literal("rue");
+        case 'f':
+            return literal("alse");
+        case 'n':
+            return literal("ull");
+        default:
+            --m_at;
+            return skipNumber();
+        }
+    }
+
+    // Scans as far as a JSON number could go and leaves the rest to
+    // QByteArray: what it cannot read, or reads as infinite or as an
+    // underflow to zero, is refused.
+    bool skipNumber() {
+        const char* const start = m_at;
+        const auto digits = [&] {
+            while (m_at < m_end && *m_at >= '0' && *m_at <= '9')
+                ++m_at;
+        };
+        bool isInteger = true;
+        if (m_at < m_end && *m_at == '-')
+            ++m_at;
+        if (m_at < m_end && *m_at == '0')
+            ++m_at;
+        else
+            digits();
+        if (m_at < m_end && *m_at == '.') {
+            ++m_at;
+            isInteger = false;
+            digits();
+        }
+        if (m_at < m_end && (*m_at == 'e' || *m_at == 'E')) {
+            ++m_at;
+            isInteger = false;
+            if (m_at < m_end && (*m_at == '-' || *m_at == '+'))
+                ++m_at;
+            digits();
+        }
+        const QByteArray number = QByteArray::fromRawData(start, m_at - start);
+        bool ok = false;
+        if (isInteger)
+            number.toLongLong(&ok);
+        if (!ok)
+            number.toDouble(&ok);
+        return ok;
+    }
+
+    // The rest of a string literal whose opening quote has been read.
+    bool readString(QString& out) {
+        const char* start = m_at;
+        const char* end = start;
+        bool escaped = false;
+        bool ascii = true;
+        while (end < m_end && *end != '"') {
+            const uchar c = uchar(*end);
+            escaped = escaped || c == '\\';
+            ascii = ascii && c < 0x80;
+            end += c == '\\' ? 2 : 1;
+        }
+        if (end >= m_end)
+            return false;
+        m_at = end + 1;
+        if (!escaped && ascii) {
+            out = QLatin1StringView(start, end - start);
+            return true;
+        }
+        // Qt's reader drops a byte order mark that opens a string, but only
+        // in one without escapes.
+        if (!escaped && end - start >= 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0)
+            start += 3;
+        // Never more UTF-16 units than bytes.
+        out.resize(end - start);
+        char16_t* const first = reinterpret_cast<char16_t*>(out.data());
+        char16_t* const last = decode(start, end, first);
+        if (!last)
+            return false;
+        out.truncate(last - first);
+        return true;
+    }
+
+    // The text between the quotes, or nullptr for a bad \u or bytes that
+    // are not UTF-8.
+    static char16_t* decode(const char* at, const char* end, char16_t* out) {
+        while (at < end) {
+            const uchar c = uchar(*at++);
+            if (c == '\\') {
+                const uchar escaped = uchar(*at++);
+                switch (escaped) {
+                case 'b':
+                    *out++ = u'\b';
+                    break;
+                case 'f':
+                    *out++ = u'\f';
+                    break;
+                case 'n':
+                    *out++ = u'\n';
+                    break;
+                case 'r':
+                    *out++ = u'\r';
+                    break;
+                case 't':
+                    *out++ = u'\t';
+                    break;
+                case 'u': {
+                    if (end - at < 4)
+                        return nullptr;
+                    char16_t unit = 0;
+                    for (int i = 0; i < 4; ++i) {
+                        const int digit = hexValue(*at++);
+                        if (digit < 0)
+                            return nullptr;
+                        unit = char16_t(unit << 4 | digit);
+                    }
+                    *out++ = unit;
+                    break;
+                }
+                default:
+                    // '"', '\\', '/', and the lenient rest: the byte itself.
+                    *out++ = escaped;
+                }
+            } else if (c < 0x80) {
+                *out++ = c;
+            } else {
+                char32_t point;
+                if (!decodeUtf8(c, at, end, point))
+                    return nullptr;
+                if (point > 0xFFFF) {
+                    *out++ = QChar::highSurrogate(point);
+                    *out++ = QChar::lowSurrogate(point);
+                } else {
+                    *out++ = char16_t(point);
+                }
+            }
+        }
+        return out;
+    }
+
+    static int hexValue(char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    // One multi-byte UTF-8 sequence after its lead byte: no overlong form, no
+    // surrogate, nothing past U+10FFFF.
+    static bool decodeUtf8(uchar lead, const char*& at, const char* end, char32_t& point) {
+        int more;
+        uchar low = 0x80, high = 0xBF; // bounds of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1;
+            point = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            point = lead & 0x0F;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            point = lead & 0x07;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - at < more)
+            return false;
+        for (int i = 0; i < more; ++i) {
+            const uchar next = uchar(at[i]);
+            if (next < (i == 0 ? low : 0x80) || next > (i == 0 ? high : 0xBF))
+                return false;
+            point = point << 6 | (next & 0x3F);
+        }
+        at += more;
+        return true;
+    }
+
+    const char* m_at;
+    const char* const m_end;
+    int m_depth = 0;
+    QString m_key;     // reused: keys are short and many
+    QString m_scratch; // strings that are checked and dropped
 };
 
 } // namespace
@@ -149,27 +527,9 @@ QString JSONImporter::malformedReason() {
 }
 
 ParsedBookmarks JSONImporter::parse(QByteArrayView bytes) {
-    const Failure failure{BookmarkImporterError::malformed(malformedReason())};
-    QJsonParseError error;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &error);
-    if (error.error != QJsonParseError::NoError || DuplicateKeyScan(bytes).found())
-        return failure;
-    // A bare array first, then the envelope; the decoder's own message is
-    // not shown, only the one reason.
-    const QJsonValue array = document.isArray()
-                                 ? QJsonValue(document.array())
-                                 : document.object().value(QStringLiteral("bookmarks"));
-    auto payloads = payloadsFromJsonArray(array);
+    auto payloads = BackupReader(bytes).read();
+    // Whatever went wrong, the one reason.
     if (!payloads)
-        return failure;
-    // "\uDD00" alone is valid JSON but no character: it cannot be written
-    // back, to a backup or to the store, as the text it came as.
-    for (const BookmarkPayload& payload : payloads.value()) {
-        const auto valid = [](const QString& text) { return QStringView(text).isValidUtf16(); };
-        if (!valid(payload.title) || !valid(payload.description) ||
-            !std::all_of(payload.tags.cbegin(), payload.tags.cend(), valid))
-            return failure;
-    }
-    return std::move(payloads).value();
+        return Failure{BookmarkImporterError::malformed(malformedReason())};
+    return std::move(*payloads);
 }

@@ -30,6 +30,13 @@ QString uuidString(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
+std::optional<QUuid> uuidFromString(QStringView text) {
+    const QUuid id = QUuid::fromString(text);
+    if (text.size() != 36 || (id.isNull() && text != u"00000000-0000-0000-0000-000000000000"))
+        return std::nullopt;
+    return id;
+}
+
 bool BookmarkPayload::operator==(const BookmarkPayload& other) const {
     if (id != other.id || !(url == other.url) || !canonicallyEqual(title, other.title) ||
         !canonicallyEqual(description, other.description) || tags.size() != other.tags.size())
@@ -94,13 +101,12 @@ Result<BookmarkPayload, PayloadDecodeError> payloadFromJson(const QJsonValue& va
     QString idText, urlText;
     if (auto error = string(QStringLiteral("id"), idText))
         return Failure{*error};
-    // Only the canonical 36-character form is a UUID string; QUuid would also take braces.
-    payload.id = QUuid::fromString(idText);
-    const bool nilText = idText == u"00000000-0000-0000-0000-000000000000";
-    if (idText.size() != 36 || (payload.id.isNull() && !nilText))
+    const auto id = uuidFromString(idText);
+    if (!id)
         return Failure{PayloadDecodeError{
             QStringLiteral("id"),
             QStringLiteral("Attempted to decode UUID from invalid UUID string for key \"id\".")}};
+    payload.id = *id;
     if (auto error = string(QStringLiteral("url"), urlText))
         return Failure{*error};
     const auto url = Url::parse(urlText);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <optional>
 #include <vector>
 
 // The plain value twin of a bookmark: the unit of the JSON backup, of import
@@ -48,3 +49,6 @@ Result<std::vector<BookmarkPayload>, PayloadDecodeError>
 payloadsFromJsonArray(const QJsonValue& value);
 
 QString uuidString(const QUuid& id);
+// The inverse of uuidString, upper or lower case: only the 36-character form
+// is an id, though QUuid would also take braces.
+std::optional<QUuid> uuidFromString(QStringView text);

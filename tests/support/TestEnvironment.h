@@ -4,8 +4,8 @@
 
 namespace testenv {
 
-// The temporary folder that XDG_DATA_HOME, XDG_CACHE_HOME, XDG_CONFIG_HOME
-// and TMPDIR point into for this test process. Removed at exit.
+// The temporary folder that XDG_DATA_HOME, XDG_CACHE_HOME, XDG_CONFIG_HOME,
+// XDG_RUNTIME_DIR and HOME point into for this test process. Removed at exit.
 QString root();
 
 // Points the XDG variables at a fresh temporary tree. Called by the shared

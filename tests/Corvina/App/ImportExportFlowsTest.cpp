@@ -148,7 +148,40 @@ TEST_F(ImportExportFlowsTest, FailuresAddNothingAndSayWhy) {
               u"Import failed: Corvina doesn't recognize .txt bookmark files.");
     EXPECT_TRUE(import(write("broken.json", "[{\"url\": 3}]")).startsWith(u"Import failed: "));
     EXPECT_TRUE(import(dir.filePath(u"missing.html"_s)).startsWith(u"Import failed: "));
+    EXPECT_TRUE(import(write("twice.json", R"([{"url": "https://a.test/", "url": "https://b.test/",
+        "title": "", "tags": [], "createdAt": "2024-01-01T00:00:00Z",
+        "updatedAt": "2024-01-01T00:00:00Z"}])"))
+                    .startsWith(u"Import failed: "));
     EXPECT_TRUE(libraryUrls().isEmpty());
+}
+
+TEST_F(ImportExportFlowsTest, AnImportGoesInSliceBySliceInFileOrder) {
+    std::vector<BookmarkPayload> payloads;
+    const QDateTime when = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < 10; ++i) {
+        BookmarkPayload payload;
+        payload.url = *Url::parse(u"https://slice.test/%1"_s.arg(i));
+        payload.createdAt = payload.updatedAt = when;
+        payloads.push_back(std::move(payload));
+    }
+    auto* job = new ImportCommit(context(), payloads, nullptr, 3);
+    QSignalSpy progressed(job, &ImportCommit::progressed);
+    QSignalSpy finished(job, &ImportCommit::finished);
+    QSignalSpy changed(&context(), &store::ModelContext::changed);
+    job->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 5000));
+    QList<qint64> steps;
+    for (const QList<QVariant>& step : progressed)
+        steps << step.first().toLongLong();
+    EXPECT_EQ(steps, (QList<qint64>{3, 6, 9, 10}));
+    EXPECT_EQ(finished.first().first().toLongLong(), 10);
+    EXPECT_GE(changed.size(), 2) << "the list sees the import arrive, not only its end";
+    EXPECT_FALSE(context().hasChanges()) << "every slice is saved";
+    // One creation time for all, so the store's own order shows: the file's.
+    QStringList expected;
+    for (const BookmarkPayload& payload : payloads)
+        expected << payload.url.absoluteString();
+    EXPECT_EQ(libraryUrls(), expected);
 }
 
 TEST_F(ImportExportFlowsTest, ExportWritesBothFormatsAndReportsAFailure) {

@@ -5,6 +5,7 @@
 #include "platform/Notifications/NotificationCenter.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/LoopbackNetworkManager.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -127,7 +128,8 @@ protected:
 
     LocalHttpServer server;
     testhttp::LoopbackNetworkManager network{server.port()};
-    QTemporaryDir cache;
+    // Its parent is this process's own folder, so nothing else writes beside it.
+    QTemporaryDir cache{testenv::root() + QStringLiteral("/favicons-XXXXXX")};
     std::optional<QSignalSpy> ready;
 };
 

@@ -19,6 +19,22 @@ const QByteArray kValid =
     R"("title":"A","description":"d","tags":["x"],)"
     R"("createdAt":"2024-05-01T12:30:00Z","updatedAt":"2024-05-02T00:00:00Z"})";
 
+// kValid as the one element of a bare array, with `json` as its value for
+// an unknown key.
+QByteArray withExtra(const QByteArray& json) {
+    return "[" + QByteArray(kValid).replace("{", R"({"extra":)" + json + ",") + "]";
+}
+
+// kValid with `text` between the quotes of its title.
+QByteArray withTitle(const QByteArray& text) {
+    return "[" + QByteArray(kValid).replace(R"("title":"A")", R"("title":")" + text + "\"") + "]";
+}
+
+// {"a":{"a":...{}...}}, `depth` objects deep.
+QByteArray nestedObjects(int depth) {
+    return QByteArray(R"({"a":)").repeated(depth - 1) + "{}" + QByteArray(depth - 1, '}');
+}
+
 } // namespace
 
 TEST(JSONBackupTest, ExportReadsBackExactlyInOrder) {
@@ -86,6 +102,53 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
         {"loneSurrogate", "[" + QByteArray(kValid).replace(R"("x")", R"("\udd00")") + "]", -1},
         {"hugeNumber", R"({"version":1e999,"bookmarks":[]})", -1},
         {"deepNesting", QByteArray(5000, '[') + QByteArray(5000, ']'), -1},
+        // 1,024 levels in all are allowed, the bookmark and its array included.
+        {"nestingAtLimit", withExtra(QByteArray(1022, '[') + QByteArray(1022, ']')), 1},
+        {"nestingPastLimit", withExtra(QByteArray(1023, '[') + QByteArray(1023, ']')), -1},
+        {"nestedObjectsAtLimit", withExtra(nestedObjects(1022)), 1},
+        {"nestedObjectsPastLimit", withExtra(nestedObjects(1023)), -1},
+        {"duplicateKeyDeepInUnknownMember", withExtra(R"([{"a":[{"k":1,"j":2,"k":3}]}])"), -1},
+        {"sameKeyInSiblingObjects", withExtra(R"([{"k":1},{"k":2,"j":{"k":3}}])"), 1},
+        {"allFourSpaces", " \t\r\n[ \t\r\n" + kValid + " \t\r\n, \r\n" + kValid + "\t]\n ", 2},
+        {"formFeedIsNoSpace", "[\f" + kValid + "]", -1},
+        {"verticalTabIsNoSpace", "[" + kValid + "]\v", -1},
+        {"byteOrderMarkAfterSpace", " \xEF\xBB\xBF[]", -1},
+        {"trailingGarbage", "[]x", -1},
+        {"secondDocument", "[][]", -1},
+        {"trailingNul", QByteArray("[]\0", 3), -1},
+        {"trailingComma", "[" + kValid + ",]", -1},
+        {"trailingCommaInObject", "[" + QByteArray(kValid).replace("}", ",}") + "]", -1},
+        {"bareScalar", "1", -1},
+        {"unclosedArray", "[" + kValid, -1},
+        {"unclosedString", R"([{"id":"1111)", -1},
+        {"literals", withExtra("[true,false,null]"), 1},
+        {"truncatedLiteral", withExtra("[tru]"), -1},
+        {"integers", withExtra("[0,-0,12,99999999999999999999]"), 1},
+        {"fractionsAndExponents", withExtra("[0.5,-1.25e+3,1E5,2e-308,0e999]"), 1},
+        {"leadingZero", withExtra("[01]"), -1},
+        {"plusSign", withExtra("[+1]"), -1},
+        {"loneMinus", withExtra("[-]"), -1},
+        {"emptyExponent", withExtra("[1e]"), -1},
+        {"underflowingNumber", withExtra("[1e-400]"), -1},
+        {"infinity", withExtra("[Infinity]"), -1},
+        // Forms outside strict JSON that backups have always been read with.
+        {"fractionWithoutDigits", withExtra("[1.,.5]"), 1},
+        {"unknownEscapeStandsForItself", withExtra(R"(["\x\'"])"), 1},
+        {"rawControlCharacter", withExtra("[\"a\tb\x01\"]"), 1},
+        {"badHexEscape", withExtra(R"(["\u00zz"])"), -1},
+        {"shortHexEscape", withExtra(R"(["\u12"])"), -1},
+        {"unpairedSurrogatesInTitle", withTitle(R"(\ude00\ud83d)"), -1},
+        {"loneSurrogateInDescription", withTitle("A").replace(R"("d")", R"("\ud800")"), -1},
+        {"truncatedUtf8", withTitle("\xC3"), -1},
+        {"overlongUtf8", withTitle("\xC0\x80"), -1},
+        {"encodedSurrogate", withTitle("\xED\xA0\x80"), -1},
+        {"beyondUnicode", withTitle("\xF4\x90\x80\x80"), -1},
+        {"strayContinuationByte", withTitle("\x80"), -1},
+        {"escapedEnvelopeKey", R"({"b\u006fokmarks":[)" + kValid + "]}", 1},
+        {"bookmarksMemberLast", R"({"version":1,"bookmarks":[]})", 0},
+        {"elementNotAnObject", "[" + kValid + ",[]]", -1},
+        {"tagNotAString", "[" + QByteArray(kValid).replace(R"(["x"])", R"(["x",1])") + "]", -1},
+        {"titleNotAString", withTitle("A").replace(R"("A")", "1"), -1},
         {"html", "<!DOCTYPE NETSCAPE-Bookmark-file-1>", -1},
         {"empty", "", -1},
     };
@@ -101,6 +164,34 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
             EXPECT_EQ(qsizetype(parsed->size()), c.count) << c.name;
         }
     }
+}
+
+TEST(JSONBackupTest, ImporterDecodesStrings) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"plain", u"plain"_s},
+        {R"(\"\\\/\b\f\n\r\t)", u"\"\\/\b\f\n\r\t"_s},
+        {R"(\u00e9\u00C9\u0000!)", QStringView(u"\u00e9\u00c9\0!", 4).toString()},
+        {R"(\ud83d\ude00 \uD83D\uDE00)", u"\U0001F600 \U0001F600"_s},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", u"caf\u00e9 \u20ac \U0001F600"_s},
+        {"\xEF\xBF\xBE\xF4\x8F\xBF\xBF", u"\uFFFE\U0010FFFF"_s},
+        {"mixed \\u00e9 and \xC3\xA9\\n", u"mixed \u00e9 and \u00e9\n"_s},
+        {R"(\x)", u"x"_s},
+        {"\xEF\xBB\xBFmark dropped", u"mark dropped"_s},
+        {"\xEF\xBB\xBF\\n", u"\uFEFF\n"_s},
+    };
+    for (const auto& [json, title] : cases) {
+        const auto parsed = JSONImporter::parse(withTitle(json));
+        ASSERT_TRUE(parsed.ok()) << json.toStdString();
+        ASSERT_EQ(parsed->size(), 1u);
+        // Not ==: payloads compare titles by canonical equivalence.
+        EXPECT_EQ(parsed->front().title.toStdU16String(), title.toStdU16String())
+            << json.toStdString();
+    }
+    const auto tags =
+        JSONImporter::parse("[" + QByteArray(kValid).replace(R"(["x"])", R"([ "\u0061" , "b" ])") +
+                            "]");
+    ASSERT_TRUE(tags.ok());
+    EXPECT_EQ(tags->front().tags, (QStringList{u"a"_s, u"b"_s}));
 }
 
 TEST(JSONBackupTest, DocumentAndDefaultFilename) {
