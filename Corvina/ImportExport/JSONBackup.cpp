@@ -49,8 +49,8 @@ void appendPayload(QString& out, const BookmarkPayload& payload) {
 class BackupReader {
 public:
     explicit BackupReader(QByteArrayView bytes)
-        : m_at(bytes.data()),
-          m_end(bytes.data() + bytes.size()) {}
+        : m_at(bytes.data())
+        , m_end(bytes.data() + bytes.size()) {}
 
     std::optional<std::vector<BookmarkPayload>> read() {
         if (m_end - m_at >= 3 && std::memcmp(m_at, "\xEF\xBB\xBF", 3) == 0)
@@ -60,7 +60,7 @@ public:
             return std::nullopt;
         const char open = *m_at++;
         // A bare array first, then the envelope.
-        const bool ok = open == '[' ? readBookmarks(payloads)
+        const bool ok = open == '['   ? readBookmarks(payloads)
                         : open == '{' ? readEnvelope(payloads)
                                       : false;
         if (!ok || skipSpace())
@@ -138,7 +138,7 @@ private:
             if (!readKey())
                 return false;
             if (m_key == u"bookmarks") {
-                if (haveBookmarks || !take('['))
+                if (haveBookmarks || m_keyLostMark || !take('['))
                     return false;
                 haveBookmarks = true;
                 if (!readBookmarks(payloads))
@@ -185,13 +185,13 @@ private:
         for (bool closed = false; !closed;) {
             if (!readKey())
                 return false;
-            const int field = int(std::find(std::begin(kNames), std::end(kNames), m_key) -
-                                  std::begin(kNames));
+            const int field =
+                int(std::find(std::begin(kNames), std::end(kNames), m_key) - std::begin(kNames));
             if (field == fieldCount) {
                 if (!others.insert(m_key) || !skipValue())
                     return false;
             } else {
-                if (seen & (1u << field))
+                if ((seen & (1u << field)) || m_keyLostMark)
                     return false;
                 seen |= 1u << field;
                 if (field == tags ? !readTags(tagList) : !take('"') || !readString(texts[field]))
@@ -243,7 +243,12 @@ private:
     }
 
     // A member's key and its ':', into m_key.
-    bool readKey() { return take('"') && readString(m_key) && take(':'); }
+    bool readKey() {
+        if (!take('"') || !readString(m_key))
+            return false;
+        m_keyLostMark = m_lostMark;
+        return take(':');
+    }
 
     // Any value, checked and dropped. Iterative, so that depth costs heap
     // rather than stack.
@@ -354,6 +359,7 @@ private:
 
     // The rest of a string literal whose opening quote has been read.
     bool readString(QString& out) {
+        m_lostMark = false;
         const char* start = m_at;
         const char* end = start;
         bool escaped = false;
@@ -373,8 +379,10 @@ private:
         }
         // Qt's reader drops a byte order mark that opens a string, but only
         // in one without escapes.
-        if (!escaped && end - start >= 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0)
+        if (!escaped && end - start >= 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0) {
             start += 3;
+            m_lostMark = true;
+        }
         // Never more UTF-16 units than bytes.
         out.resize(end - start);
         char16_t* const first = reinterpret_cast<char16_t*>(out.data());
@@ -490,6 +498,12 @@ private:
     int m_depth = 0;
     QString m_key;     // reused: keys are short and many
     QString m_scratch; // strings that are checked and dropped
+    // The last string or key began with a dropped byte order mark. Such a
+    // key counts as its remainder among the keys of its object, yet Qt's
+    // lookup by name never found it: as one of the names read here, it is
+    // either a second one or leaves the real one missing.
+    bool m_lostMark = false;
+    bool m_keyLostMark = false;
 };
 
 } // namespace

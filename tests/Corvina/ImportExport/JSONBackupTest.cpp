@@ -19,6 +19,8 @@ const QByteArray kValid =
     R"("title":"A","description":"d","tags":["x"],)"
     R"("createdAt":"2024-05-01T12:30:00Z","updatedAt":"2024-05-02T00:00:00Z"})";
 
+const QByteArray kMark = "\xEF\xBB\xBF"; // U+FEFF, the byte order mark
+
 // kValid as the one element of a bare array, with `json` as its value for
 // an unknown key.
 QByteArray withExtra(const QByteArray& json) {
@@ -144,6 +146,13 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
         {"encodedSurrogate", withTitle("\xED\xA0\x80"), -1},
         {"beyondUnicode", withTitle("\xF4\x90\x80\x80"), -1},
         {"strayContinuationByte", withTitle("\x80"), -1},
+        // A string's opening byte order mark is dropped; a key that had one
+        // still counts among its object's keys but never as a known name.
+        {"markedKnownKey", withExtra("1").replace(R"("title")", "\"" + kMark + "title\""), -1},
+        {"markedKeyRepeatsAnother", withExtra("1").replace(R"("extra")", "\"" + kMark + "id\""),
+         -1},
+        {"markedUnknownKey", withExtra("1").replace(R"("extra")", "\"" + kMark + "extra\""), 1},
+        {"markedEnvelopeKey", "{\"" + kMark + "bookmarks\":[]}", -1},
         {"escapedEnvelopeKey", R"({"b\u006fokmarks":[)" + kValid + "]}", 1},
         {"bookmarksMemberLast", R"({"version":1,"bookmarks":[]})", 0},
         {"elementNotAnObject", "[" + kValid + ",[]]", -1},
@@ -187,9 +196,8 @@ TEST(JSONBackupTest, ImporterDecodesStrings) {
         EXPECT_EQ(parsed->front().title.toStdU16String(), title.toStdU16String())
             << json.toStdString();
     }
-    const auto tags =
-        JSONImporter::parse("[" + QByteArray(kValid).replace(R"(["x"])", R"([ "\u0061" , "b" ])") +
-                            "]");
+    const auto tags = JSONImporter::parse(
+        "[" + QByteArray(kValid).replace(R"(["x"])", R"([ "\u0061" , "b" ])") + "]");
     ASSERT_TRUE(tags.ok());
     EXPECT_EQ(tags->front().tags, (QStringList{u"a"_s, u"b"_s}));
 }
