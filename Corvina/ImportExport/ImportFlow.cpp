@@ -74,12 +74,11 @@ void ImportCommit::start() {
 }
 
 void ImportCommit::addSlice() {
-    const size_t end = std::min(m_payloads.size(), m_next + size_t(m_slice));
-    for (; m_next < end; ++m_next)
-        m_context.insert(Bookmark::fromPayload(m_payloads[m_next]).object());
+    const size_t count = std::min(m_payloads.size() - m_next, size_t(m_slice));
     // A failed save keeps the slice pending; the next slice's save, or the
     // next save anywhere, writes it.
-    (void)m_context.save();
+    (void)library::insertPayloads(m_context, std::span(m_payloads).subspan(m_next, count));
+    m_next += count;
     const bool done = m_next == m_payloads.size();
     if (!done)
         QTimer::singleShot(0, this, &ImportCommit::addSlice);

@@ -1,6 +1,7 @@
 #include "Corvina/ImportExport/JSONBackup.h"
 
 #include "Corvina/ImportExport/PayloadText.h"
+#include "platform/Core/AsciiText.h"
 #include "platform/Core/IsoDate.h"
 #include "platform/Core/JsonText.h"
 
@@ -156,11 +157,8 @@ private:
     bool readBookmarks(std::vector<BookmarkPayload>& payloads) {
         if (!enter() || !skipSpace())
             return false;
-        if (*m_at == ']') {
-            ++m_at;
-            --m_depth;
+        if (leftEmptyArray())
             return true;
-        }
         for (bool closed = false; !closed;) {
             if (!take('{') || !readBookmark(payloads) || !next(']', closed))
                 return false;
@@ -225,14 +223,21 @@ private:
         return true;
     }
 
+    // At the first element of an array just entered: when it is the closing
+    // ']' instead, reads it, leaves the array and says so.
+    bool leftEmptyArray() {
+        if (*m_at != ']')
+            return false;
+        ++m_at;
+        --m_depth;
+        return true;
+    }
+
     bool readTags(QStringList& out) {
         if (!take('[') || !enter() || !skipSpace())
             return false;
-        if (*m_at == ']') {
-            ++m_at;
-            --m_depth;
+        if (leftEmptyArray())
             return true;
-        }
         for (bool closed = false; !closed;) {
             QString tag;
             if (!take('"') || !readString(tag) || !next(']', closed))
@@ -421,7 +426,7 @@ private:
                         return nullptr;
                     char16_t unit = 0;
                     for (int i = 0; i < 4; ++i) {
-                        const int digit = hexValue(*at++);
+                        const int digit = asciitext::hexDigit(char16_t(uchar(*at++)));
                         if (digit < 0)
                             return nullptr;
                         unit = char16_t(unit << 4 | digit);
@@ -448,16 +453,6 @@ private:
             }
         }
         return out;
-    }
-
-    static int hexValue(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
     }
 
     // One multi-byte UTF-8 sequence after its lead byte: no overlong form, no

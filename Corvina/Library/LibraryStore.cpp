@@ -47,7 +47,7 @@ std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context) {
 }
 
 Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
-                                               const std::vector<BookmarkPayload>& payloads) {
+                                               std::span<const BookmarkPayload> payloads) {
     for (const BookmarkPayload& payload : payloads)
         context.insert(Bookmark::fromPayload(payload).object());
     return context.save();

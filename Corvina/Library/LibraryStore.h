@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 #include <vector>
 
 // Where the library lives and how it is opened. The windows and the command
@@ -33,6 +34,6 @@ std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context);
 // the payload's id and dates, then one save. A failed save leaves them in
 // the context for the next save to write.
 Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
-                                               const std::vector<BookmarkPayload>& payloads);
+                                               std::span<const BookmarkPayload> payloads);
 
 } // namespace library

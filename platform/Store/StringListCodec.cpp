@@ -1,5 +1,7 @@
 #include "platform/Store/StringListCodec.h"
 
+#include "platform/Core/AsciiText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -12,16 +14,6 @@ QByteArray encodeStringList(const QStringList& list) {
 }
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Reads one JSON string starting after its opening quote; `at` ends after the
 // closing quote. Hand-written because loading a large library spends most of
@@ -81,7 +73,7 @@ std::optional<QString> readString(const QByteArray& json, qsizetype& at) {
                     return -1;
                 int value = 0;
                 for (int i = 0; i < 4; ++i) {
-                    const int digit = hexDigit(data[at + i]);
+                    const int digit = asciitext::hexDigit(char16_t(uchar(data[at + i])));
                     if (digit < 0)
                         return -1;
                     value = value * 16 + digit;

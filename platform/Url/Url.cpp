@@ -1,5 +1,7 @@
 #include "platform/Url/Url.h"
 
+#include "platform/Core/AsciiText.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
 #include <climits>
@@ -46,17 +48,6 @@ private:
     bool m_parsed = false;
 };
 
-int hexValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
 // Appends strictly decoded UTF-8; a byte order mark is content here, not a
 // signature to strip.
 bool appendUtf8(QString& out, const QByteArray& bytes) {
@@ -95,8 +86,8 @@ std::optional<QString> percentDecoded(QStringView text) {
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
+        const int high = asciitext::hexDigit(text[i + 1].unicode());
+        const int low = asciitext::hexDigit(text[i + 2].unicode());
         if (high < 0 || low < 0)
             return std::nullopt;
         run += static_cast<char>(high * 16 + low);
