@@ -5,11 +5,13 @@
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/LibraryList/BookmarkListModel.h"
 #include "Corvina/Tags/TagCounts.h"
+#include "LibraryGenerator.h"
 #include "platform/Store/ModelContainer.h"
 #include "platform/Store/ModelContext.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace Qt::StringLiterals;
@@ -29,26 +31,19 @@ double residentMiB() {
     return 0;
 }
 
+// Filled, then opened again, so the bookmarks are loaded as at a start.
 struct Library {
-    std::unique_ptr<store::ModelContainer> container =
-        store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    QTemporaryDir folder;
+    std::unique_ptr<store::ModelContainer> container;
 
     Library() {
-        const QStringList words{u"rust"_s, u"design"_s, u"recipes"_s, u"travel"_s, u"python"_s,
-                                u"music"_s, u"history"_s, u"news"_s, u"science"_s, u"tools"_s};
-        QRandomGenerator random(7);
-        std::vector<BookmarkPayload> payloads;
-        for (int i = 0; i < kLibrarySize; ++i) {
-            BookmarkPayload payload;
-            const QString word = words[random.bounded(words.size())];
-            payload.url = *Url::parse(u"https://site%1.example/%2/article-%3"_s.arg(i % 5000).arg(word).arg(i));
-            payload.title = u"A page about %1, number %2"_s.arg(word).arg(i);
-            payload.tags = {words[random.bounded(words.size())], words[random.bounded(words.size())]};
-            payload.createdAt = payload.updatedAt =
-                QDateTime::currentDateTimeUtc().addSecs(-i);
-            payloads.push_back(std::move(payload));
+        const QString file = folder.filePath(u"Quillan.store"_s);
+        {
+            auto filling = library::openStore(file).value();
+            if (!library::insertPayloads(filling->mainContext(), benchdata::libraryPayloads(kLibrarySize)))
+                qFatal("cannot fill the store");
         }
-        (void)library::insertPayloads(container->mainContext(), payloads);
+        container = library::openStore(file).value();
     }
 };
 
@@ -57,19 +52,65 @@ Library& library() {
     return shared;
 }
 
-void BM_SearchKeystroke(benchmark::State& state) {
+// The first search after the library loaded folds every bookmark once.
+void BM_FirstSearch(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        BookmarkListModel model(library().container->mainContext());
+        state.ResumeTiming();
+        model.setQuery(u"r"_s);
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+BENCHMARK(BM_FirstSearch)->Unit(benchmark::kMillisecond);
+
+// One more letter: only the rows still shown are looked at.
+void BM_SearchTypingOn(benchmark::State& state) {
     BookmarkListModel model(library().container->mainContext());
     model.setQuery(u"ru"_s);
-    bool longer = false;
     for (auto _ : state) {
-        model.setQuery(longer ? u"rus"_s : u"rust"_s);
-        longer = !longer;
+        state.PauseTiming();
+        model.setQuery(u"ru"_s);
+        state.ResumeTiming();
+        model.setQuery(u"rus"_s);
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["visible"] = model.rowCount();
+}
+BENCHMARK(BM_SearchTypingOn)->Unit(benchmark::kMillisecond);
+
+// A letter taken back (or any new text): the whole library is looked at.
+void BM_SearchBackspace(benchmark::State& state) {
+    BookmarkListModel model(library().container->mainContext());
+    model.setQuery(u"rust"_s);
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.setQuery(u"rust"_s);
+        state.ResumeTiming();
+        model.setQuery(u"rus"_s);
         benchmark::DoNotOptimize(model.rowCount());
     }
     state.counters["visible"] = model.rowCount();
     state.counters["resident_MiB"] = residentMiB();
 }
-BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchBackspace)->Unit(benchmark::kMillisecond);
+
+// One bookmark edited while a search is shown: the store's report, the
+// library read again and sorted, the folded text brought up to date and the
+// search run again.
+void BM_StoreChangeWhileSearching(benchmark::State& state) {
+    store::ModelContext& context = library().container->mainContext();
+    BookmarkListModel model(context);
+    model.setQuery(u"rust"_s);
+    Bookmark edited = model.library()[model.library().size() / 2];
+    int round = 0;
+    for (auto _ : state) {
+        edited.setTitle(u"Edited %1"_s.arg(++round));
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+BENCHMARK(BM_StoreChangeWhileSearching)->Unit(benchmark::kMillisecond);
 
 void BM_TagCounts(benchmark::State& state) {
     const std::vector<Bookmark> all = library::allBookmarks(library().container->mainContext());

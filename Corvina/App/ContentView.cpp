@@ -34,6 +34,8 @@ static_assert(int(BookmarkListModel::NoteRole) == int(BookmarkRowDelegate::NoteR
 constexpr int kSidebarMinimum = 180;
 constexpr int kSidebarIdeal = 220;
 constexpr int kSidebarMaximum = 320;
+// Rows measured per turn of the event loop while the list is laid out.
+constexpr int kListLayoutBatch = 200;
 
 // The accent-coloured outline shown while a drag the window accepts hovers over the list.
 class DropOutline : public QWidget {
@@ -74,15 +76,21 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
 
     m_list = new QListView(split);
     m_list->setObjectName(u"bookmarkList"_s);
-    m_list->setModel(m_model);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Rows differ in height, so laying out a list means measuring every row:
+    // in batches, the first screenful shows at once and the rest is measured
+    // while the window is idle.
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(kListLayoutBatch);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setFrameShape(QFrame::NoFrame);
     m_delegate = new BookmarkRowDelegate(services.favicons, services.preferences, m_list);
     m_list->setItemDelegate(m_delegate);
     m_delegate->attach(*m_list);
+    // Last, so that the rows are measured once, in batches, by the final delegate.
+    m_list->setModel(m_model);
     split->addWidget(m_list);
     split->setStretchFactor(1, 1);
     split->setSizes({kSidebarIdeal, 680});

@@ -18,6 +18,10 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+constexpr int kStartWorkLatest = 500; // ms after the window is first shown
+}
+
 LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordinator,
                              QWidget* parent)
     : QMainWindow(parent)
@@ -57,7 +61,8 @@ LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordi
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
+                // The start work does the same once the window has painted.
+                if (state == Qt::ApplicationActive && m_startWorkDone)
                     Q_EMIT activationWorkRequested();
             });
 }
@@ -88,11 +93,28 @@ void LibraryWindow::showEvent(QShowEvent* event) {
             Q_EMIT addBookmarkRequested();
         }
     }
-    if (!m_startWorkDone) {
-        m_startWorkDone = true;
-        // After the window is on screen, so a slow drain never delays its first paint.
-        QTimer::singleShot(0, this, [this] { Q_EMIT startWorkRequested(); });
+    if (!m_startWorkDone && !m_startWorkPending) {
+        // After the window has painted, so a slow drain never delays the
+        // first sight of the library; a window that is never painted (shown
+        // minimised, say) still gets its work soon after.
+        m_startWorkPending = true;
+        QTimer::singleShot(kStartWorkLatest, this, &LibraryWindow::startWorkOnce);
     }
+}
+
+bool LibraryWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Paint && m_startWorkPending)
+        QTimer::singleShot(0, this, &LibraryWindow::startWorkOnce);
+    return handled;
+}
+
+void LibraryWindow::startWorkOnce() {
+    if (m_startWorkDone)
+        return;
+    m_startWorkDone = true;
+    m_startWorkPending = false;
+    Q_EMIT startWorkRequested();
 }
 
 void LibraryWindow::closeEvent(QCloseEvent* event) {

@@ -40,9 +40,11 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void leaveCount();
+    void startWorkOnce();
     void followFaviconFetch(FaviconPrefetch* job);
 
     WindowCoordinator& m_coordinator;
@@ -52,4 +54,5 @@ private:
     QLabel* m_fetchStatus = nullptr;
     bool m_counted = false;
     bool m_startWorkDone = false;
+    bool m_startWorkPending = false;
 };

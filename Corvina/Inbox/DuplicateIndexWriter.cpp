@@ -7,6 +7,7 @@
 #include "shared/Duplicates/DuplicateKey.h"
 #include "shared/Inbox/SharedContainer.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QThread>
 #include <QThreadPool>
@@ -52,6 +53,16 @@ void writeIndex(const std::vector<Entry>& entries) {
 } // namespace
 
 QFuture<void> rebuildDuplicateIndex(store::ModelContext& context) {
+    // Every window activation asks for a rebuild; reading a large library
+    // again when nothing has changed since the last one would only stall
+    // the window. A file removed meanwhile is written again.
+    static constexpr char kIndexedAt[] = "corvinaDuplicateIndexChangeCount";
+    const QVariant indexedAt = context.property(kIndexedAt);
+    const std::optional<QString> support = sharedcontainer::supportDirectory();
+    if (indexedAt.isValid() && indexedAt.toULongLong() == context.changeCount() && support &&
+        QFileInfo::exists(duplicateIndexPath(*support)))
+        return QtFuture::makeReadyFuture();
+    context.setProperty(kIndexedAt, QVariant::fromValue(context.changeCount()));
     // Only the store read happens here; keys, encoding and the write are the
     // pool thread's, so a large library does not stall the window.
     const std::vector<store::ModelObject> objects = context.fetch({Bookmark::kCreatedAt});

@@ -109,6 +109,13 @@ void Bookmark::setNote(const QString& note) {
 QStringList Bookmark::tags() const {
     return m_object.value(kTags).toStringList();
 }
+const QStringList& Bookmark::storedTags() const {
+    static const QStringList none;
+    const QVariant& value = m_object.value(kTags);
+    return value.typeId() == QMetaType::QStringList
+               ? *static_cast<const QStringList*>(value.constData())
+               : none;
+}
 void Bookmark::setTags(const QStringList& tags) {
     m_object.setValue(kTags, tags);
 }

@@ -45,6 +45,9 @@ public:
     QString note() const;
     void setNote(const QString& note);
     QStringList tags() const;
+    // The stored list without a copy, for passes over the whole library;
+    // valid until the tags are next set.
+    const QStringList& storedTags() const;
     void setTags(const QStringList& tags);
     QDateTime createdAt() const;
     void setCreatedAt(const QDateTime& when);

@@ -2,6 +2,9 @@
 
 namespace {
 
+// Joins the folded fields; a search holding it is answered field by field.
+constexpr char kFieldSeparator = '\0';
+
 bool isAscii(QStringView text) {
     for (const QChar c : text) {
         if (c.unicode() >= 0x80)
@@ -26,6 +29,8 @@ BookmarkFilter::BookmarkFilter(std::optional<QString> tag, const QString& search
     const QString trimmed = search.trimmed();
     if (!trimmed.isEmpty())
         m_needle = folded(trimmed);
+    if (!m_needle.contains(QLatin1Char(kFieldSeparator)) && QStringView(m_needle).isValidUtf16())
+        m_needleUtf8 = m_needle.toUtf8();
 }
 
 // Lower case for the user's locale, then one canonical form, so that a
@@ -59,6 +64,47 @@ bool BookmarkFilter::matches(const QString& title, const QString& urlText,
 
 bool BookmarkFilter::matches(const Bookmark& bookmark) const {
     return matches(bookmark.title(), bookmark.urlString(), bookmark.tags());
+}
+
+bool BookmarkFilter::appendFoldedField(const QString& field, QByteArray& text) const {
+    text.append(kFieldSeparator);
+    // Most fields are ASCII: lower-case them straight into the bytes.
+    if (m_plainAscii) {
+        const qsizetype start = text.size();
+        text.resize(start + field.size());
+        char* out = text.data() + start;
+        bool ascii = true;
+        for (const QChar c : field) {
+            const char16_t unit = c.unicode();
+            if (unit >= 0x80) {
+                ascii = false;
+                break;
+            }
+            *out++ = char(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+        }
+        if (ascii)
+            return true;
+        text.resize(start);
+    }
+    const QString lowered = folded(field);
+    text.append(lowered.toUtf8());
+    return QStringView(lowered).isValidUtf16();
+}
+
+bool BookmarkFilter::appendFolded(const Bookmark& bookmark, QByteArray& text) const {
+    bool exact = appendFoldedField(bookmark.title(), text);
+    exact = appendFoldedField(bookmark.urlString(), text) && exact;
+    for (const QString& tag : bookmark.tags())
+        exact = appendFoldedField(tag, text) && exact;
+    return exact;
+}
+
+bool BookmarkFilter::narrows(const BookmarkFilter& previous) const {
+    if (m_tag != previous.m_tag || m_locale != previous.m_locale)
+        return false;
+    if (!previous.isSearching())
+        return true;
+    return m_needle.contains(previous.m_needle);
 }
 
 std::vector<Bookmark> BookmarkFilter::apply(const std::vector<Bookmark>& bookmarks) const {

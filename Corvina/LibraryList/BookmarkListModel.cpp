@@ -1,6 +1,5 @@
 #include "Corvina/LibraryList/BookmarkListModel.h"
 
-#include "Corvina/Library/BookmarkFilter.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/LibraryList/RowAccessibility.h"
 #include "platform/Store/ModelContext.h"
@@ -39,10 +38,30 @@ void BookmarkListModel::setQuery(const QString& query) {
 void BookmarkListModel::recompute(Source source) {
     beginResetModel();
     // A new tag or search only narrows anew; the store is read when it changed.
-    if (source == Source::store)
+    if (source == Source::store) {
         m_library = library::allBookmarks(m_context);
+        m_foldsCurrent = false;
+        m_applied.reset();
+    }
     const std::optional<QString> tag = m_selection ? m_selection->tagName() : std::nullopt;
-    m_visible = BookmarkFilter(tag, m_query).apply(m_library);
+    BookmarkFilter filter(tag, m_query);
+    if (filter.isSearching()) {
+        // Bookmarks change only through the store, which reports it: between
+        // reports the folded text stays good.
+        if (!m_foldsCurrent) {
+            m_folded.update(m_library, filter);
+            m_foldsCurrent = true;
+        }
+        m_visible = m_applied && filter.narrows(*m_applied) ? m_folded.search(filter, m_visible)
+                                                            : m_folded.search(filter);
+    } else {
+        m_visible.clear();
+        for (std::uint32_t index = 0; index < m_library.size(); ++index) {
+            if (filter.matches(m_library[index]))
+                m_visible.push_back(index);
+        }
+    }
+    m_applied = std::move(filter);
     endResetModel();
     if (source == Source::store)
         Q_EMIT libraryChanged();
@@ -51,7 +70,7 @@ void BookmarkListModel::recompute(Source source) {
 std::optional<Bookmark> BookmarkListModel::bookmarkAt(int row) const {
     if (row < 0 || row >= int(m_visible.size()))
         return std::nullopt;
-    const Bookmark& bookmark = m_visible[std::size_t(row)];
+    const Bookmark& bookmark = m_library[m_visible[std::size_t(row)]];
     // A row may outlive its bookmark until the next recompute.
     if (bookmark.object().isDeleted())
         return std::nullopt;

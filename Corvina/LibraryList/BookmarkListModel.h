@@ -1,10 +1,13 @@
 #pragma once
 
 #include "Corvina/Library/Bookmark.h"
+#include "Corvina/Library/BookmarkFilter.h"
+#include "Corvina/LibraryList/FoldedLibrary.h"
 #include "Corvina/Tags/TagSelection.h"
 
 #include <QAbstractListModel>
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -30,6 +33,8 @@ struct ListIdentity {
 // The library window's list: the whole library newest first, narrowed by the
 // sidebar's tag and the search text. It follows the store: every change
 // there, and every change of tag or search, computes the visible rows anew.
+// Searching folds each bookmark once and keeps the folds while the bookmark
+// is unchanged; typing on in a search filters only the rows still shown.
 class BookmarkListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -75,5 +80,11 @@ private:
     std::optional<TagSelection> m_selection = TagSelection::all();
     QString m_query;
     std::vector<Bookmark> m_library;
-    std::vector<Bookmark> m_visible;
+    // Empty until the first search; brought up to date with m_library by
+    // the first search after each change of the store.
+    FoldedLibrary m_folded;
+    bool m_foldsCurrent = false;
+    // Indices into m_library, and the filter that chose them.
+    std::vector<std::uint32_t> m_visible;
+    std::optional<BookmarkFilter> m_applied;
 };

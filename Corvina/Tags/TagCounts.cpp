@@ -47,7 +47,7 @@ private:
 std::vector<TagCount> tagCounts(const QList<Bookmark>& bookmarks) {
     Counter counter;
     for (const Bookmark& bookmark : bookmarks)
-        counter.add(bookmark.tags());
+        counter.add(bookmark.storedTags());
     return std::move(counter).sorted();
 }
 

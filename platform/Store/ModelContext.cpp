@@ -4,7 +4,8 @@
 #include "platform/Store/Sqlite.h"
 #include "platform/Store/StringListCodec.h"
 
-#include <QTimeZone>
+#include <QDateTime>
+#include <QSet>
 #include <QUuid>
 #include <algorithm>
 #include <limits>
@@ -20,6 +21,7 @@ struct ModelContext::Private {
     SqliteDatabase& database;
     bool loaded = false;
     bool changeQueued = false;
+    quint64 changeCount = 0;
     // Store order: rows as loaded (rowid order), then inserts in insertion order.
     std::vector<RecordPtr> live;
     std::vector<RecordPtr> inserts;
@@ -65,7 +67,8 @@ QVariant readValue(const SqliteStatement& statement, int column, AttributeType t
     case AttributeType::Date:
         if (statement.columnIsNull(column))
             return QDateTime();
-        return QDateTime::fromMSecsSinceEpoch(statement.columnInt64(column), QTimeZone::utc());
+        // Plain Qt::UTC, not a QTimeZone: a zone costs an allocation per date.
+        return QDateTime::fromMSecsSinceEpoch(statement.columnInt64(column), Qt::UTC);
     }
     return {};
 }
@@ -111,6 +114,9 @@ Result<void, StoreError> ModelContext::loadAll() {
         return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
     std::vector<RecordPtr> loaded;
     const auto& attributes = m_schema.attributes;
+    // List elements repeat across objects (a library uses a few hundred tags
+    // on thousands of bookmarks): equal elements share one string.
+    QSet<QString> elements;
     int code;
     while ((code = select.step()) == SQLITE_ROW) {
         RecordPtr record(new ObjectRecord);
@@ -118,9 +124,16 @@ Result<void, StoreError> ModelContext::loadAll() {
         record->context = this;
         record->rowId = select.columnInt64(0);
         record->values.reserve(attributes.size());
-        for (size_t i = 0; i < attributes.size(); ++i)
-            record->values.push_back(
-                readValue(select, static_cast<int>(i) + 1, attributes[i].type));
+        for (size_t i = 0; i < attributes.size(); ++i) {
+            QVariant value = readValue(select, static_cast<int>(i) + 1, attributes[i].type);
+            if (attributes[i].type == AttributeType::StringList) {
+                QStringList list = value.toStringList();
+                for (QString& element : list)
+                    element = *elements.insert(element);
+                value = QVariant(std::move(list));
+            }
+            record->values.push_back(std::move(value));
+        }
         loaded.push_back(std::move(record));
     }
     if (code != SQLITE_DONE)
@@ -133,6 +146,7 @@ Result<void, StoreError> ModelContext::loadAll() {
 }
 
 void ModelContext::noteChange(ObjectRecord* record) {
+    ++d->changeCount;
     if (record && !record->deleted && !record->pendingInsert && !record->pendingUpdate) {
         record->pendingUpdate = true;
         d->updates.emplace_back(record);
@@ -260,6 +274,10 @@ std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
 qsizetype ModelContext::count() const {
     (void)const_cast<ModelContext*>(this)->loadAll();
     return static_cast<qsizetype>(d->live.size());
+}
+
+quint64 ModelContext::changeCount() const {
+    return d->changeCount;
 }
 
 bool ModelContext::hasChanges() const {

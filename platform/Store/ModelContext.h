@@ -38,6 +38,9 @@ public:
 
     bool hasChanges() const;
     Result<void, StoreError> save();
+    // Goes up with every insert, deletion or attribute write, saved or not,
+    // so that work derived from the whole store can tell it is still current.
+    quint64 changeCount() const;
 
 Q_SIGNALS:
     // Emitted once per event-loop turn after one or more inserts, deletions or

@@ -23,14 +23,19 @@ const EntitySchema& ModelObject::schema() const {
     return *m_record->schema;
 }
 
-QVariant ModelObject::value(int attribute) const {
+const QVariant& ModelObject::value(int attribute) const {
     return m_record->values.at(static_cast<size_t>(attribute));
 }
 
 void ModelObject::setValue(int attribute, const QVariant& value) {
     m_record->values.at(static_cast<size_t>(attribute)) = value;
+    ++m_record->revision;
     if (m_record->context)
         m_record->context->noteChange(m_record.data());
+}
+
+quint64 ModelObject::revision() const {
+    return m_record ? m_record->revision : 0;
 }
 
 ModelContext* ModelObject::context() const {

@@ -26,10 +26,14 @@ public:
     bool isNull() const { return !m_record; }
     const EntitySchema& schema() const;
 
-    QVariant value(int attribute) const;
+    // The stored value itself: valid until the attribute is next written.
+    const QVariant& value(int attribute) const;
     // Stores the value; when the object belongs to a context, marks it
     // changed there and lets the context announce the change.
     void setValue(int attribute, const QVariant& value);
+    // Goes up with every attribute write, so that a value worked out from the
+    // attributes can be kept while the object's revision stays the same.
+    quint64 revision() const;
 
     // The context the object has been inserted into, or nullptr.
     ModelContext* context() const;

@@ -18,6 +18,7 @@ struct ObjectRecord : QSharedData {
     // Cleared by the context when it goes, so a handle that outlives it is safe.
     ModelContext* context = nullptr;
     qint64 rowId = 0; // 0 until a save has written the object
+    quint64 revision = 0;
     bool pendingInsert = false;
     bool pendingUpdate = false;
     bool deleted = false;

@@ -2,6 +2,7 @@
 #include "Corvina/App/CorvinaAppDelegate.h"
 #include "Corvina/App/UrlEvents.h"
 #include "platform/Notifications/NotificationCenter.h"
+#include "platform/SingleInstance/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,14 +23,20 @@ struct ProcessRun {
     QByteArray err;
 };
 
-// The real binary, with its XDG folders inside `home`.
-ProcessRun runCorvina(const QString& home, const QStringList& arguments) {
-    QProcess process;
+// The real binary's environment, with its XDG folders inside `home`. The
+// runtime folder, where the single-instance socket lives, stays this test's.
+QProcessEnvironment corvinaEnvironment(const QString& home) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+ProcessRun runCorvina(const QString& home, const QStringList& arguments) {
+    QProcess process;
+    const QProcessEnvironment environment = corvinaEnvironment(home);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(CORVINA_BINARY), arguments);
     ProcessRun run;
@@ -228,4 +237,52 @@ TEST(StartupTest, ImportExportAndFilteredListFromTheCommandLine) {
           QStringList{QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("xml")},
           QStringList{QStringLiteral("list"), QStringLiteral("--search")}})
         EXPECT_EQ(corvina(wrong).exitCode, 2) << wrong.join(u' ').toStdString();
+}
+
+// A second start hands its links to the running Corvina over the local
+// socket and exits at once; the running one acts on them.
+TEST(StartupTest, ASecondStartHandsItsLinksToTheRunningInstance) {
+    QTemporaryDir home;
+    QProcess running;
+    QProcessEnvironment environment = corvinaEnvironment(home.path());
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                       QStringLiteral("corvina.urlevents.debug=true"));
+    running.setProcessEnvironment(environment);
+    running.start(QStringLiteral(CORVINA_BINARY), {});
+    ASSERT_TRUE(running.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        running.kill();
+        running.waitForFinished();
+    });
+    // Ready once it answers (an empty hand-off only brings it to the front);
+    // a link sent before would start a second instance instead.
+    const QString socket = SingleInstance::serverName(QStringLiteral("corvina"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return SingleInstance::handOff(socket, {}); }, 20000));
+
+    QByteArray log;
+    const auto logged = [&](const QByteArray& line) {
+        return QTest::qWaitFor(
+            [&] {
+                running.waitForReadyRead(50);
+                log += running.readAllStandardError();
+                return log.contains(line);
+            },
+            10000);
+    };
+    struct Case {
+        const char* link;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"corvina://add?url=https%3A%2F%2Fexample.org%2Fa%3Fb%3D1&title=Caf%C3%A9",
+         "add sheet for https://example.org/a?b=1 titled Caf\xc3\xa9"},
+        {"corvina://remove?url=https%3A%2F%2Fexample.org%2F", "ignored: not an add link"},
+        {"corvina://add?title=Only%20a%20title", "ignored: no url"},
+    };
+    for (const Case& c : cases) {
+        const ProcessRun second = runCorvina(home.path(), {QString::fromUtf8(c.link)});
+        EXPECT_EQ(second.exitCode, 0) << c.link << second.err.constData();
+        EXPECT_TRUE(logged(c.expected)) << c.link << "\n" << log.constData();
+    }
+    EXPECT_EQ(running.state(), QProcess::Running);
 }

@@ -99,3 +99,32 @@ TEST(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
         readIndex().value_or(QHash<QString, QString>()).value(u"https://site150.example/page?"_s),
         u"round 150"_s);
 }
+
+// Every activation asks for a rebuild: an unchanged library is not read and
+// written again, but a change or a file gone missing is.
+TEST(DuplicateIndexWriterTest, RewritesOnlyAfterAChangeOrWhenTheFileIsGone) {
+    const auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    store::ModelContext& context = container->mainContext();
+    ASSERT_TRUE(QDir().mkpath(*sharedcontainer::supportDirectory()));
+    const QString path = duplicateIndexPath(*sharedcontainer::supportDirectory());
+    Bookmark page = bookmark(u"https://example.com/a"_s, u"First"_s, 1);
+    context.insert(page.object());
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+
+    // Planted by hand: an unchanged library leaves it alone.
+    QFile planted(path);
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write(encodeDuplicateIndex({{u"planted"_s, u"p"_s}}));
+    planted.close();
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_TRUE(readIndex().value_or(QHash<QString, QString>()).contains(u"planted"_s));
+
+    page.setTitle(u"Renamed"_s);
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_EQ(readIndex().value_or(QHash<QString, QString>()).value(u"https://example.com/a?"_s),
+              u"Renamed"_s);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_TRUE(readIndex().has_value());
+}

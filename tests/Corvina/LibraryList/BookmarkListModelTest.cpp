@@ -1,5 +1,6 @@
 #include "Corvina/LibraryList/BookmarkListModel.h"
 
+#include "Corvina/Library/BookmarkFilter.h"
 #include "Corvina/LibraryList/DroppedLink.h"
 #include "platform/Store/ModelContainer.h"
 
@@ -73,6 +74,56 @@ TEST_F(BookmarkListModelTest, FiltersByExactTagAndOneSubstringNewestFirst) {
     model.setQuery(u"   "_s);
     EXPECT_EQ(identity.size(), 4);
     EXPECT_EQ(model.rowCount(), 4);
+}
+
+// The list keeps folded text and narrows from the rows shown while typing on;
+// every step must still show exactly what a fresh filter over the library does.
+TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
+    add(u"Rust Book"_s, u"https://doc.rust-lang.org/book/"_s, {u"Rust"_s});
+    add(u"Trusty tools"_s, u"https://tools.example/"_s, {u"misc"_s});
+    const Bookmark cafe = add(u"Caf\u00e9 list"_s, u"https://e.example/"_s, {u"rust"_s});
+    add(u"Ruby"_s, u"https://ruby.example/"_s, {});
+    BookmarkListModel model(context());
+    const auto expected = [&](const std::optional<QString>& tag, const QString& query) {
+        QStringList shown;
+        for (const Bookmark& bookmark : BookmarkFilter(tag, query).apply(model.library()))
+            shown << bookmark.title();
+        return shown;
+    };
+    struct Step {
+        const char* what;
+        std::optional<QString> tag;
+        QString query;
+    };
+    const Step steps[] = {
+        {"first letter", std::nullopt, u"r"_s},
+        {"typing on", std::nullopt, u"ru"_s},
+        {"typing on", std::nullopt, u"rus"_s},
+        {"letter taken back", std::nullopt, u"ru"_s},
+        {"text replaced", std::nullopt, u"y"_s},
+        {"tag chosen while searching", u"rust"_s, u"y"_s},
+        {"search widened under a tag", u"rust"_s, u"caf"_s},
+        {"separator typed", std::nullopt, QString(u"r"_s + QChar(0))},
+        {"tag left", std::nullopt, u"caf\u00c9"_s},
+    };
+    for (const Step& step : steps) {
+        model.setSelection(step.tag ? TagSelection::tag(*step.tag) : TagSelection::all());
+        model.setQuery(step.query);
+        EXPECT_EQ(titles(model), expected(step.tag, step.query)) << step.what;
+    }
+
+    model.setSelection(TagSelection::all());
+    model.setQuery(u"rus"_s);
+    EXPECT_EQ(titles(model), (QStringList{u"Caf\u00e9 list"_s, u"Trusty tools"_s, u"Rust Book"_s}));
+    // An edit shows at the next change report, folded anew.
+    Bookmark edited = cafe;
+    edited.setTitle(u"Coffee"_s);
+    edited.setTags({u"drinks"_s});
+    (void)context().save();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(titles(model), (QStringList{u"Trusty tools"_s, u"Rust Book"_s}));
+    model.setQuery(u"coffee"_s);
+    EXPECT_EQ(titles(model), QStringList{u"Coffee"_s});
 }
 
 TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {

@@ -1,0 +1,103 @@
+#include "Corvina/LibraryList/FoldedLibrary.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstring>
+
+void FoldedLibrary::clear() {
+    m_rows.clear();
+    m_text.clear();
+    m_byField.clear();
+}
+
+void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkFilter& folding) {
+    if (folding.locale() != m_locale) {
+        clear();
+        m_locale = folding.locale();
+    }
+    QHash<Bookmark, std::size_t> previous;
+    previous.reserve(qsizetype(m_rows.size()));
+    for (std::size_t index = 0; index < m_rows.size(); ++index)
+        previous.insert(m_rows[index].bookmark, index);
+
+    std::vector<Row> rows;
+    rows.reserve(library.size());
+    QByteArray text;
+    text.reserve(m_text.isEmpty() ? qsizetype(library.size()) * 96 : m_text.size());
+    m_byField.clear();
+    for (const Bookmark& bookmark : library) {
+        Row row{bookmark, std::uint32_t(text.size()), 0, bookmark.object().revision()};
+        const auto found = previous.constFind(bookmark);
+        if (found != previous.constEnd() && m_rows[*found].revision == row.revision &&
+            m_rows[*found].length > 0) {
+            const Row& kept = m_rows[*found];
+            text.append(m_text.constData() + kept.offset, kept.length);
+        } else if (!folding.appendFolded(bookmark, text)) {
+            text.truncate(row.offset);
+        }
+        row.length = std::uint32_t(text.size()) - row.offset;
+        if (row.length == 0)
+            m_byField.push_back(std::uint32_t(rows.size()));
+        rows.push_back(std::move(row));
+    }
+    m_rows = std::move(rows);
+    m_text = std::move(text);
+}
+
+bool FoldedLibrary::matchesRow(const BookmarkFilter& filter, const Row& row) const {
+    const QByteArrayView needle = filter.foldedNeedle();
+    if (needle.isEmpty() || row.length == 0)
+        return filter.matches(row.bookmark);
+    return memmem(m_text.constData() + row.offset, row.length, needle.data(),
+                  std::size_t(needle.size())) != nullptr &&
+           filter.passesTag(row.bookmark);
+}
+
+std::vector<std::uint32_t> FoldedLibrary::search(const BookmarkFilter& filter,
+                                                 std::span<const std::uint32_t> among) const {
+    std::vector<std::uint32_t> found;
+    for (const std::uint32_t index : among) {
+        if (index < m_rows.size() && matchesRow(filter, m_rows[index]))
+            found.push_back(index);
+    }
+    return found;
+}
+
+std::vector<std::uint32_t> FoldedLibrary::search(const BookmarkFilter& filter) const {
+    std::vector<std::uint32_t> found;
+    const QByteArrayView needle = filter.foldedNeedle();
+    if (needle.isEmpty()) {
+        for (std::uint32_t index = 0; index < m_rows.size(); ++index) {
+            if (filter.matches(m_rows[index].bookmark))
+                found.push_back(index);
+        }
+        return found;
+    }
+    // One scan of the whole text. The needle holds no NUL, so a hit never
+    // runs from one bookmark's text into the next one's.
+    const char* const begin = m_text.constData();
+    const char* const end = begin + m_text.size();
+    const char* from = begin;
+    auto row = m_rows.cbegin();
+    while (from < end) {
+        const void* hit = memmem(from, std::size_t(end - from), needle.data(), std::size_t(needle.size()));
+        if (!hit)
+            break;
+        const auto offset = std::uint32_t(static_cast<const char*>(hit) - begin);
+        // The row holding the hit: the last one starting at or before it.
+        row = std::upper_bound(row, m_rows.cend(), offset,
+                               [](std::uint32_t at, const Row& r) { return at < r.offset; }) - 1;
+        if (filter.passesTag(row->bookmark))
+            found.push_back(std::uint32_t(row - m_rows.cbegin()));
+        from = begin + row->offset + row->length;
+        ++row;
+    }
+    if (!m_byField.empty()) {
+        for (const std::uint32_t index : m_byField) {
+            if (filter.matches(m_rows[index].bookmark))
+                found.push_back(index);
+        }
+        std::sort(found.begin(), found.end());
+    }
+    return found;
+}
