@@ -274,13 +274,23 @@ int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) 
         }
     }
     const qsizetype skipped = qsizetype(read.size() - kept.size());
-    if (!library::insertPayloads(context, kept)) {
+    for (const BookmarkPayload& payload : kept)
+        context.insert(Bookmark::fromPayload(payload).object());
+    // The index writer leaves the shared folder to the inbox drain; see add.
+    (void)sharedcontainer::inboxDirectory();
+    // The index's keys and file are worked out on the pool while this thread
+    // writes the store: a large import takes the longer of the two, not both.
+    QFuture<void> index = rebuildDuplicateIndex(context);
+    const auto saved = context.save();
+    index.waitForFinished();
+    if (!saved) {
+        // That index holds bookmarks the store refused: write it again from
+        // what the store holds.
+        if (const auto stored = openLibrary(err))
+            rebuildDuplicateIndex(stored->mainContext()).waitForFinished();
         err << QStringLiteral("corvina: the bookmarks could not be saved\n");
         return 1;
     }
-    // The index writer leaves the shared folder to the inbox drain; see add.
-    (void)sharedcontainer::inboxDirectory();
-    rebuildDuplicateIndex(context).waitForFinished();
     out << QStringLiteral("Added %1 bookmarks.").arg(kept.size());
     if (!all)
         out << QStringLiteral(" Skipped %1 duplicates.").arg(skipped);

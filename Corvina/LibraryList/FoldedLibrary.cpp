@@ -1,8 +1,9 @@
 #include "Corvina/LibraryList/FoldedLibrary.h"
 
+#include "platform/Core/ByteSearch.h"
+
 #include <QHash>
 #include <algorithm>
-#include <cstring>
 
 void FoldedLibrary::clear() {
     m_rows.clear();
@@ -48,8 +49,8 @@ bool FoldedLibrary::matchesRow(const BookmarkFilter& filter, const Row& row) con
     const QByteArrayView needle = filter.foldedNeedle();
     if (needle.isEmpty() || row.length == 0)
         return filter.matches(row.bookmark);
-    return memmem(m_text.constData() + row.offset, row.length, needle.data(),
-                  std::size_t(needle.size())) != nullptr &&
+    return bytesearch::find(m_text.constData() + row.offset, row.length, needle.data(),
+                            std::size_t(needle.size())) != nullptr &&
            filter.passesTag(row.bookmark);
 }
 
@@ -80,10 +81,11 @@ std::vector<std::uint32_t> FoldedLibrary::search(const BookmarkFilter& filter) c
     const char* from = begin;
     auto row = m_rows.cbegin();
     while (from < end) {
-        const void* hit = memmem(from, std::size_t(end - from), needle.data(), std::size_t(needle.size()));
+        const char* hit =
+            bytesearch::find(from, std::size_t(end - from), needle.data(), std::size_t(needle.size()));
         if (!hit)
             break;
-        const auto offset = std::uint32_t(static_cast<const char*>(hit) - begin);
+        const auto offset = std::uint32_t(hit - begin);
         // The row holding the hit: the last one starting at or before it.
         row = std::upper_bound(row, m_rows.cend(), offset,
                                [](std::uint32_t at, const Row& r) { return at < r.offset; }) - 1;

@@ -3,6 +3,7 @@
 #include "Corvina/App/UrlEvents.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/SingleInstance/SingleInstance.h"
+#include "tests/support/StoreWriteLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -285,4 +286,33 @@ TEST(StartupTest, ASecondStartHandsItsLinksToTheRunningInstance) {
         EXPECT_TRUE(logged(c.expected)) << c.link << "\n" << log.constData();
     }
     EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+// Another program holds the store's write lock through the whole import:
+// nothing is added, and the duplicate index Dropslip reads does not claim
+// the refused bookmarks.
+TEST(StartupTest, ImportTheStoreRefusesAddsNothingAndLeavesNoIndexOfIt) {
+    QTemporaryDir home;
+    auto corvina = [&](const QStringList& arguments) { return runCorvina(home.path(), arguments); };
+    ASSERT_EQ(corvina({QStringLiteral("add"), QStringLiteral("https://kept.example/"),
+                       QStringLiteral("--title"), QStringLiteral("Kept"),
+                       QStringLiteral("--description"), QString()})
+                  .exitCode,
+              0);
+    const QString html = home.filePath(QStringLiteral("Bookmarks.html"));
+    write(html, "<DT><A HREF=\"https://refused.example/\" ADD_DATE=\"1600000000\">Refused</A>\n");
+
+    {
+        teststore::StoreWriteLock lock(home.path() + QStringLiteral("/data/Quillan/Quillan.store"));
+        const ProcessRun refused = corvina({QStringLiteral("import"), html});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.endsWith("the bookmarks could not be saved\n"))
+            << refused.err.toStdString();
+    }
+    EXPECT_EQ(corvina({QStringLiteral("list")}).out, "Kept\thttps://kept.example/\t\n");
+    QFile index(home.path() + QStringLiteral("/data/Corvina/duplicate-index.json"));
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const QByteArray indexed = index.readAll();
+    EXPECT_TRUE(indexed.contains("kept.example")) << indexed.toStdString();
+    EXPECT_FALSE(indexed.contains("refused.example")) << indexed.toStdString();
 }
