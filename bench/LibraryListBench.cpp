@@ -95,6 +95,19 @@ void BM_SearchBackspace(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchBackspace)->Unit(benchmark::kMillisecond);
 
+// One bookmark edited: the store's report, the library read again and sorted.
+void BM_StoreChange(benchmark::State& state) {
+    BookmarkListModel model(library().container->mainContext());
+    Bookmark edited = model.library()[model.library().size() / 2];
+    int round = 0;
+    for (auto _ : state) {
+        edited.setTitle(u"Edited %1"_s.arg(++round));
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+BENCHMARK(BM_StoreChange)->Unit(benchmark::kMillisecond);
+
 // One bookmark edited while a search is shown: the store's report, the
 // library read again and sorted, the folded text brought up to date and the
 // search run again.

@@ -56,8 +56,9 @@ void BookmarkListModel::recompute(Source source) {
                                                             : m_folded.search(filter);
     } else {
         m_visible.clear();
+        m_visible.reserve(m_library.size());
         for (std::uint32_t index = 0; index < m_library.size(); ++index) {
-            if (filter.matches(m_library[index]))
+            if (filter.passesTag(m_library[index]))
                 m_visible.push_back(index);
         }
     }

@@ -16,10 +16,25 @@ void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkF
         clear();
         m_locale = folding.locale();
     }
+    // The library mostly keeps its order from one update to the next (an
+    // edit moves nothing), so the old row is looked for where the last one
+    // was found; only when it is not there is the old text indexed.
     QHash<Bookmark, std::size_t> previous;
-    previous.reserve(qsizetype(m_rows.size()));
-    for (std::size_t index = 0; index < m_rows.size(); ++index)
-        previous.insert(m_rows[index].bookmark, index);
+    std::size_t expected = 0;
+    const auto oldRowOf = [&](const Bookmark& bookmark) -> const Row* {
+        if (expected < m_rows.size() && m_rows[expected].bookmark == bookmark)
+            return &m_rows[expected++];
+        if (previous.isEmpty() && !m_rows.empty()) {
+            previous.reserve(qsizetype(m_rows.size()));
+            for (std::size_t index = 0; index < m_rows.size(); ++index)
+                previous.insert(m_rows[index].bookmark, index);
+        }
+        const auto found = previous.constFind(bookmark);
+        if (found == previous.constEnd())
+            return nullptr;
+        expected = *found + 1;
+        return &m_rows[*found];
+    };
 
     std::vector<Row> rows;
     rows.reserve(library.size());
@@ -28,14 +43,11 @@ void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkF
     m_byField.clear();
     for (const Bookmark& bookmark : library) {
         Row row{bookmark, std::uint32_t(text.size()), 0, bookmark.object().revision()};
-        const auto found = previous.constFind(bookmark);
-        if (found != previous.constEnd() && m_rows[*found].revision == row.revision &&
-            m_rows[*found].length > 0) {
-            const Row& kept = m_rows[*found];
-            text.append(m_text.constData() + kept.offset, kept.length);
-        } else if (!folding.appendFolded(bookmark, text)) {
+        const Row* kept = oldRowOf(bookmark);
+        if (kept && kept->revision == row.revision && kept->length > 0)
+            text.append(m_text.constData() + kept->offset, kept->length);
+        else if (!folding.appendFolded(bookmark, text))
             text.truncate(row.offset);
-        }
         row.length = std::uint32_t(text.size()) - row.offset;
         if (row.length == 0)
             m_byField.push_back(std::uint32_t(rows.size()));

@@ -124,6 +124,15 @@ TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     EXPECT_EQ(titles(model), (QStringList{u"Trusty tools"_s, u"Rust Book"_s}));
     model.setQuery(u"coffee"_s);
     EXPECT_EQ(titles(model), QStringList{u"Coffee"_s});
+
+    // A new bookmark ahead of all the others, and one gone, while searching.
+    add(u"Coffee rust"_s, u"https://new.example/"_s, {});
+    context().remove(model.library().back().object());
+    (void)context().save();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Coffee"_s}));
+    model.setQuery(u"rust"_s);
+    EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Trusty tools"_s}));
 }
 
 TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
