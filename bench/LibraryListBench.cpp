@@ -120,4 +120,31 @@ void BM_TagCounts(benchmark::State& state) {
 }
 BENCHMARK(BM_TagCounts)->Unit(benchmark::kMillisecond);
 
+
+// What the sidebar does at a change of the store, from the previous counts:
+// one bookmark's tags edited (argument 0), or one new bookmark ahead of the
+// others (argument 1).
+void BM_TagCounterAfterChange(benchmark::State& state) {
+    const std::vector<Bookmark> all = library::allBookmarks(library().container->mainContext());
+    std::vector<Bookmark> grown = all;
+    grown.insert(grown.begin(), Bookmark());
+    grown.front().setTags({u"new"_s});
+    TagCounter counter;
+    (void)counter.update(all);
+    Bookmark edited = all[all.size() / 2];
+    const QStringList original = edited.tags();
+    bool flip = false;
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            state.PauseTiming();
+            edited.setTags((flip = !flip) ? QStringList{u"edited"_s} : original);
+            state.ResumeTiming();
+            benchmark::DoNotOptimize(counter.update(all));
+        } else {
+            benchmark::DoNotOptimize(counter.update((flip = !flip) ? grown : all));
+        }
+    }
+}
+BENCHMARK(BM_TagCounterAfterChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -157,7 +157,7 @@ void ContentView::observeRequests() {
 
 void ContentView::libraryChanged() {
     const std::vector<Bookmark>& library = m_model->library();
-    m_sidebar->setBookmarks(QList<Bookmark>(library.cbegin(), library.cend()));
+    m_sidebar->setCounts(qsizetype(library.size()), m_tagCounter.update(library));
     m_emptyState->setVisible(m_model->libraryIsEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include "Corvina/App/UrlEvents.h"
 #include "Corvina/ImportExport/ExportFormat.h"
 #include "Corvina/LibraryList/BookmarkListModel.h"
+#include "Corvina/Tags/TagCounts.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -89,6 +90,7 @@ private:
     BookmarkListModel* m_model;
     std::optional<TagSelection> m_selection = TagSelection::all();
     TagSidebar* m_sidebar = nullptr;
+    TagCounter m_tagCounter;
     QListView* m_list = nullptr;
     BookmarkRowDelegate* m_delegate = nullptr;
     EmptyStateView* m_emptyState = nullptr;

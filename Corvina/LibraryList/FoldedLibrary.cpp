@@ -1,13 +1,15 @@
 #include "Corvina/LibraryList/FoldedLibrary.h"
 
+#include "Corvina/Library/PreviousListing.h"
 #include "platform/Core/ByteSearch.h"
 
-#include <QHash>
 #include <algorithm>
 
 void FoldedLibrary::clear() {
     m_rows.clear();
     m_text.clear();
+    m_spareRows.clear();
+    m_spareText.clear();
     m_byField.clear();
 }
 
@@ -16,34 +18,20 @@ void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkF
         clear();
         m_locale = folding.locale();
     }
-    // The library mostly keeps its order from one update to the next (an
-    // edit moves nothing), so the old row is looked for where the last one
-    // was found; only when it is not there is the old text indexed.
-    QHash<Bookmark, std::size_t> previous;
-    std::size_t expected = 0;
-    const auto oldRowOf = [&](const Bookmark& bookmark) -> const Row* {
-        if (expected < m_rows.size() && m_rows[expected].bookmark == bookmark)
-            return &m_rows[expected++];
-        if (previous.isEmpty() && !m_rows.empty()) {
-            previous.reserve(qsizetype(m_rows.size()));
-            for (std::size_t index = 0; index < m_rows.size(); ++index)
-                previous.insert(m_rows[index].bookmark, index);
-        }
-        const auto found = previous.constFind(bookmark);
-        if (found == previous.constEnd())
-            return nullptr;
-        expected = *found + 1;
-        return &m_rows[*found];
-    };
-
-    std::vector<Row> rows;
+    PreviousListing<Row> previous(m_rows);
+    // The previous round's buffers, kept for their memory: fresh ones of this
+    // size would be faulted in page by page at every change of the store.
+    std::vector<Row>& rows = m_spareRows;
+    rows.clear();
     rows.reserve(library.size());
-    QByteArray text;
+    QByteArray& text = m_spareText;
+    text.resize(0);
     text.reserve(m_text.isEmpty() ? qsizetype(library.size()) * 96 : m_text.size());
     m_byField.clear();
     for (const Bookmark& bookmark : library) {
         Row row{bookmark, std::uint32_t(text.size()), 0, bookmark.object().revision()};
-        const Row* kept = oldRowOf(bookmark);
+        const std::optional<std::size_t> was = previous.find(bookmark);
+        const Row* kept = was ? &m_rows[*was] : nullptr;
         if (kept && kept->revision == row.revision && kept->length > 0)
             text.append(m_text.constData() + kept->offset, kept->length);
         else if (!folding.appendFolded(bookmark, text))
@@ -53,8 +41,9 @@ void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkF
             m_byField.push_back(std::uint32_t(rows.size()));
         rows.push_back(std::move(row));
     }
-    m_rows = std::move(rows);
-    m_text = std::move(text);
+    std::swap(m_rows, m_spareRows);
+    std::swap(m_text, m_spareText);
+    m_spareRows.clear();
 }
 
 bool FoldedLibrary::matchesRow(const BookmarkFilter& filter, const Row& row) const {

@@ -39,6 +39,8 @@ private:
 
     std::vector<Row> m_rows;
     QByteArray m_text;
+    std::vector<Row> m_spareRows;
+    QByteArray m_spareText;
     QLocale m_locale;
     // Bookmarks whose text UTF-8 cannot carry; their rows hold no text.
     std::vector<std::uint32_t> m_byField;

@@ -48,8 +48,12 @@ TagSidebar::TagSidebar(TagSelectionBinding selection, QWidget* parent)
 TagSidebar::~TagSidebar() = default;
 
 void TagSidebar::setBookmarks(const QList<Bookmark>& bookmarks) {
+    setCounts(bookmarks.size(), tagCounts(bookmarks));
+}
+
+void TagSidebar::setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts) {
     m_applying = true;
-    m_model->setBookmarks(bookmarks);
+    m_model->setCounts(bookmarkCount, counts);
     m_applying = false;
     refreshSelection();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Corvina/Tags/TagCounts.h"
 #include "Corvina/Tags/TagSelection.h"
 
 #include <QList>
@@ -33,6 +34,8 @@ public:
 
     // The whole library; call again whenever it changes.
     void setBookmarks(const QList<Bookmark>& bookmarks);
+    // The same from counts worked out elsewhere (a TagCounter's).
+    void setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts);
     // Call after changing the bound selection from elsewhere.
     void refreshSelection();
 

@@ -8,10 +8,13 @@ TagSidebarModel::TagSidebarModel(QObject* parent)
     , m_rows{{RowKind::allBookmarks, QString(), 0}} {}
 
 void TagSidebarModel::setBookmarks(const QList<Bookmark>& bookmarks) {
-    const std::vector<TagCount> counts = tagCounts(bookmarks);
+    setCounts(bookmarks.size(), tagCounts(bookmarks));
+}
+
+void TagSidebarModel::setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts) {
     beginResetModel();
     m_rows.clear();
-    m_rows.push_back({RowKind::allBookmarks, QString(), bookmarks.size()});
+    m_rows.push_back({RowKind::allBookmarks, QString(), bookmarkCount});
     if (!counts.empty()) {
         m_rows.push_back({RowKind::tagsHeading, QString(), 0});
         for (const TagCount& entry : counts)

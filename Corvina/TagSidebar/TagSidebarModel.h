@@ -24,6 +24,8 @@ public:
     explicit TagSidebarModel(QObject* parent = nullptr);
 
     void setBookmarks(const QList<Bookmark>& bookmarks);
+    // The same from counts worked out elsewhere (a TagCounter's).
+    void setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

@@ -4,6 +4,7 @@
 #include "Corvina/Tags/TagSelection.h"
 
 #include <QSet>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +77,53 @@ TEST_P(TagCountsTest, CountsAndOrders) {
 
 INSTANTIATE_TEST_SUITE_P(TagCounts, TagCountsTest, testing::ValuesIn(countCases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The counter keeps counts between changes; after every kind of change it
+// must say what counting the whole library afresh says.
+TEST(TagCounterTest, AgreesWithAFreshCountAfterEveryChange) {
+    const auto tagged = [](const QStringList& tags) {
+        Bookmark bookmark;
+        bookmark.setTags(tags);
+        return bookmark;
+    };
+    std::vector<Bookmark> library{tagged({u(u"rust"), u(u"news")}), tagged({u(u"rust")}),
+                                  tagged({})};
+    TagCounter counter;
+    const auto agrees = [&](const char* step) {
+        EXPECT_EQ(counter.update(library),
+                  tagCounts(QList<Bookmark>(library.cbegin(), library.cend())))
+            << step;
+    };
+    agrees("first count");
+    agrees("nothing changed");
+    library[1].setTags({u(u"video"), u(u"video")});
+    agrees("tags edited");
+    library[1].setTitle(u(u"only the title"));
+    agrees("other field edited");
+    library.insert(library.begin(), tagged({u(u"news"), u(u"Rust")}));
+    agrees("inserted first");
+    library.erase(library.begin() + 2);
+    agrees("one gone");
+    std::reverse(library.begin(), library.end());
+    agrees("order turned round");
+    library.push_back(tagged({u(u"cafe\u0301")}));
+    library.push_back(tagged({u(u"caf\u00e9")}));
+    agrees("canonically equal spellings, decomposed first");
+    std::swap(library[library.size() - 1], library[library.size() - 2]);
+    agrees("and then composed first");
+    for (int i = 0; i < 300; ++i)
+        library.push_back(tagged({u(u"bulk"), QString::number(i % 7)}));
+    agrees("many added at the end");
+    std::rotate(library.begin(), library.begin() + 1, library.end());
+    agrees("the first moved to the end");
+    library.erase(library.begin() + 10, library.begin() + 200);
+    agrees("a long run removed");
+    for (Bookmark& bookmark : library)
+        bookmark.setTags({});
+    agrees("every tag gone");
+    library.clear();
+    agrees("library emptied");
+}
 
 TEST(TagSelectionTest, EqualityIsExactAndHashFollowsIt) {
     EXPECT_EQ(TagSelection::all(), TagSelection::all());
