@@ -18,6 +18,8 @@ ModelObject::ModelObject(ObjectRecord* record)
 ModelObject::~ModelObject() = default;
 ModelObject::ModelObject(const ModelObject&) = default;
 ModelObject& ModelObject::operator=(const ModelObject&) = default;
+ModelObject::ModelObject(ModelObject&&) noexcept = default;
+ModelObject& ModelObject::operator=(ModelObject&&) noexcept = default;
 
 const EntitySchema& ModelObject::schema() const {
     return *m_record->schema;

@@ -22,6 +22,10 @@ public:
     ~ModelObject();
     ModelObject(const ModelObject&);
     ModelObject& operator=(const ModelObject&);
+    // Moving leaves the object's reference count alone: lists of many
+    // thousand handles are rebuilt at every change of the store.
+    ModelObject(ModelObject&&) noexcept;
+    ModelObject& operator=(ModelObject&&) noexcept;
 
     bool isNull() const { return !m_record; }
     const EntitySchema& schema() const;
