@@ -274,8 +274,7 @@ int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) 
         }
     }
     const qsizetype skipped = qsizetype(read.size() - kept.size());
-    for (const BookmarkPayload& payload : kept)
-        context.insert(Bookmark::fromPayload(payload).object());
+    library::addPayloads(context, kept);
     // The index writer leaves the shared folder to the inbox drain; see add.
     (void)sharedcontainer::inboxDirectory();
     // The index's keys and file are worked out on the pool while this thread

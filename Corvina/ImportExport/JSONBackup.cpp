@@ -126,15 +126,15 @@ private:
         return closed || token == ',';
     }
 
+    // One level deeper into an object whose '{' has been read; false when it
+    // closes at once, as neither the envelope nor a bookmark may be empty.
+    bool enterObjectWithMembers() { return enter() && skipSpace() && *m_at != '}'; }
+
     bool readEnvelope(std::vector<BookmarkPayload>& payloads) {
-        if (!enter())
+        if (!enterObjectWithMembers())
             return false;
         bool haveBookmarks = false;
         KeySet others;
-        if (!skipSpace())
-            return false;
-        if (*m_at == '}')
-            return false;
         for (bool closed = false; !closed;) {
             if (!readKey())
                 return false;
@@ -176,9 +176,7 @@ private:
         QStringList tagList;
         unsigned seen = 0;
         KeySet others;
-        if (!enter() || !skipSpace())
-            return false;
-        if (*m_at == '}')
+        if (!enterObjectWithMembers())
             return false;
         for (bool closed = false; !closed;) {
             if (!readKey())

@@ -46,10 +46,14 @@ std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context) {
     return payloads;
 }
 
-Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
-                                               std::span<const BookmarkPayload> payloads) {
+void addPayloads(store::ModelContext& context, std::span<const BookmarkPayload> payloads) {
     for (const BookmarkPayload& payload : payloads)
         context.insert(Bookmark::fromPayload(payload).object());
+}
+
+Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
+                                               std::span<const BookmarkPayload> payloads) {
+    addPayloads(context, payloads);
     return context.save();
 }
 

@@ -30,9 +30,11 @@ openStore(const QString& filePath);
 std::vector<Bookmark> allBookmarks(const store::ModelContext& context);
 std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context);
 
-// An import's commit: one new bookmark per payload, in order, each keeping
-// the payload's id and dates, then one save. A failed save leaves them in
-// the context for the next save to write.
+// One new bookmark per payload, in order, each keeping the payload's id and
+// dates; not saved.
+void addPayloads(store::ModelContext& context, std::span<const BookmarkPayload> payloads);
+// An import's commit: addPayloads(), then one save. A failed save leaves them
+// in the context for the next save to write.
 Result<void, store::StoreError> insertPayloads(store::ModelContext& context,
                                                std::span<const BookmarkPayload> payloads);
 

@@ -19,7 +19,6 @@ public:
     // update and everything when the filter folds for another locale.
     void update(const std::vector<Bookmark>& library, const BookmarkFilter& folding);
     void clear();
-    bool isEmpty() const { return m_rows.empty(); }
 
     // The indices into the library of the bookmarks `filter` matches, in
     // ascending order: of every bookmark, or of those in `among` (ascending).
