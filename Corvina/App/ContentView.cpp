@@ -157,7 +157,7 @@ void ContentView::observeRequests() {
 
 void ContentView::libraryChanged() {
     const std::vector<Bookmark>& library = m_model->library();
-    m_sidebar->setCounts(qsizetype(library.size()), m_tagCounter.update(library));
+    m_sidebar->setCounts(qsizetype(library.size()), m_tagCounter.update(library, m_services.context));
     m_emptyState->setVisible(m_model->libraryIsEmpty());
 }
 

@@ -1,8 +1,8 @@
 #include "Corvina/Tags/TagCounts.h"
 
 #include "Corvina/Library/Bookmark.h"
-#include "Corvina/Library/PreviousListing.h"
 #include "Corvina/Tags/StringOrder.h"
+#include "platform/Store/ModelContext.h"
 
 #include <QHash>
 #include <algorithm>
@@ -74,66 +74,45 @@ void TagCounter::add(const QStringList& tags, qsizetype by) {
     }
 }
 
-bool TagCounter::recountInPlace() {
-    bool changed = false;
-    for (Counted& entry : m_counted) {
-        const quint64 revision = entry.bookmark.object().revision();
-        if (revision == entry.revision)
-            continue;
-        add(entry.tags, -1);
-        entry.revision = revision;
-        entry.tags = entry.bookmark.storedTags();
-        add(entry.tags, +1);
-        changed = true;
-    }
-    return changed;
-}
-
-const std::vector<TagCount>& TagCounter::update(const std::vector<Bookmark>& library) {
-    // Most changes are edits, which leave the listing as it was.
-    const bool sameListing =
-        library.size() == m_counted.size() &&
-        std::equal(library.cbegin(), library.cend(), m_counted.cbegin(),
-                   [](const Bookmark& a, const Counted& b) { return a == b.bookmark; });
-    if (sameListing)
-        return sorted(recountInPlace());
-    // The previous round's vector, kept for its memory: a fresh one of this
-    // size would be faulted in page by page at every change.
-    std::vector<Counted>& counted = m_spare;
-    counted.clear();
-    counted.reserve(library.size());
-    bool changed = false;
-    PreviousListing<Counted> previous(m_counted);
+void TagCounter::countAfresh(const std::vector<Bookmark>& library) {
+    m_counted.clear();
+    m_counts.clear();
+    m_counted.reserve(qsizetype(library.size()));
     for (const Bookmark& bookmark : library) {
-        const quint64 revision = bookmark.object().revision();
-        const std::optional<std::size_t> was = previous.find(bookmark);
-        if (was && m_counted[*was].revision == revision) {
-            counted.push_back(std::move(m_counted[*was]));
-            continue;
-        }
-        if (was)
-            add(m_counted[*was].tags, -1);
-        counted.push_back({bookmark, revision, bookmark.storedTags()});
-        add(counted.back().tags, +1);
-        changed = true;
+        const QStringList& tags = *m_counted.insert(bookmark.object(), bookmark.storedTags());
+        add(tags, +1);
     }
-    // What is left of the old listing: bookmarks gone, and the old places of
-    // bookmarks that moved far (counted again above where they are now).
-    for (const std::size_t at : previous.unclaimed()) {
-        add(m_counted[at].tags, -1);
-        changed = true;
-    }
-    std::swap(m_counted, m_spare);
-    m_spare.clear();
-    return sorted(changed);
 }
 
-const std::vector<TagCount>& TagCounter::sorted(bool changed) {
+const std::vector<TagCount>& TagCounter::update(const std::vector<Bookmark>& library,
+                                                const store::ModelContext& context) {
+    const std::optional<std::vector<store::ModelObject>> changes =
+        m_context == &context ? context.changedSince(m_seen) : std::nullopt;
+    m_context = &context;
+    m_seen = context.changeCount();
+    if (!changes) {
+        countAfresh(library);
+        return sorted(true, library);
+    }
+    for (const store::ModelObject& object : *changes) {
+        if (const auto counted = m_counted.constFind(object); counted != m_counted.cend()) {
+            add(*counted, -1);
+            m_counted.erase(counted);
+        }
+        if (object.context() == &context && !object.isDeleted()) {
+            const Bookmark bookmark(object);
+            add(*m_counted.insert(object, bookmark.storedTags()), +1);
+        }
+    }
+    return sorted(!changes->empty(), library);
+}
+
+const std::vector<TagCount>& TagCounter::sorted(bool changed,
+                                                const std::vector<Bookmark>& library) {
     // With canonically equal spellings the listing's order alone can change
     // the answer (see below).
-    if (!changed && m_sortedCurrent && !m_tied)
+    if (!changed && !m_tied)
         return m_sorted;
-    m_sortedCurrent = true;
 
     std::vector<TagCount> counts;
     counts.reserve(std::size_t(m_counts.size()));
@@ -145,8 +124,8 @@ const std::vector<TagCount>& TagCounter::sorted(bool changed) {
     // them, which the counts alone do not keep: count those afresh.
     if (m_tied) {
         Counter counter;
-        for (const Counted& entry : m_counted)
-            counter.add(entry.tags);
+        for (const Bookmark& bookmark : library)
+            counter.add(bookmark.storedTags());
         m_sorted = std::move(counter).sorted();
     }
     return m_sorted;

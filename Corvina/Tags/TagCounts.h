@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace store {
+class ModelContext;
+}
+
 // One row of the sidebar's tag list.
 struct TagCount {
     QString name;
@@ -25,30 +29,27 @@ std::vector<TagCount> tagCounts(const QList<Bookmark>& bookmarks);
 std::vector<TagCount> tagCounts(const QList<QStringList>& tagLists);
 
 // The tag counts of a library kept from one change of it to the next: only
-// bookmarks that are new, edited or gone are counted again, so a large
-// library is not read tag by tag at every change. Main thread only.
+// the bookmarks the store reports as added, edited or gone since the last
+// count are counted again, so a large library is not read tag by tag at
+// every change. Main thread only.
 class TagCounter {
 public:
-    // tagCounts() of `library`, given in the order the library lists it.
-    const std::vector<TagCount>& update(const std::vector<Bookmark>& library);
+    // tagCounts() of `library`, which is every bookmark of `context` in the
+    // order the library lists them, as they stand now.
+    const std::vector<TagCount>& update(const std::vector<Bookmark>& library,
+                                        const store::ModelContext& context);
 
 private:
-    struct Counted {
-        Bookmark bookmark;
-        quint64 revision = 0;
-        QStringList tags;
-    };
     void add(const QStringList& tags, qsizetype by);
-    // For a listing of the same bookmarks in the same order; whether any
-    // bookmark's tags may have changed.
-    bool recountInPlace();
+    void countAfresh(const std::vector<Bookmark>& library);
     // The sorted counts, worked out again when `changed`.
-    const std::vector<TagCount>& sorted(bool changed);
+    const std::vector<TagCount>& sorted(bool changed, const std::vector<Bookmark>& library);
 
-    std::vector<Counted> m_counted; // the previous listing
-    std::vector<Counted> m_spare;
+    const store::ModelContext* m_context = nullptr;
+    quint64 m_seen = 0; // the context's change count at the last update
+    // Each bookmark's tags as counted.
+    QHash<store::ModelObject, QStringList> m_counted;
     QHash<QString, qsizetype> m_counts;
     std::vector<TagCount> m_sorted;
-    bool m_sortedCurrent = false;
     bool m_tied = false; // canonically equal spellings among the names
 };

@@ -27,6 +27,10 @@ struct ModelContext::Private {
     std::vector<RecordPtr> inserts;
     std::vector<RecordPtr> updates;
     std::vector<RecordPtr> deletes;
+    // The objects of the latest changes, with the change count each brought;
+    // changes up to journalFloor are forgotten.
+    std::vector<std::pair<quint64, RecordPtr>> journal;
+    quint64 journalFloor = 0;
 
     QByteArray insertSql, updateSql, deleteSql, selectSql;
 };
@@ -145,9 +149,20 @@ Result<void, StoreError> ModelContext::loadAll() {
     return {};
 }
 
+namespace {
+// Enough for any edit, deletion or drain of the inbox; an import of more
+// than this is followed by one full read anyway.
+constexpr std::size_t kJournalLimit = 4096;
+} // namespace
+
 void ModelContext::noteChange(ObjectRecord* record) {
     ++d->changeCount;
-    if (record && !record->deleted && !record->pendingInsert && !record->pendingUpdate) {
+    if (d->journal.size() == kJournalLimit) {
+        d->journal.clear();
+        d->journalFloor = d->changeCount - 1;
+    }
+    d->journal.emplace_back(d->changeCount, RecordPtr(record));
+    if (!record->deleted && !record->pendingInsert && !record->pendingUpdate) {
         record->pendingUpdate = true;
         d->updates.emplace_back(record);
     }
@@ -176,10 +191,8 @@ void ModelContext::insert(const ModelObject& object) {
         if (record->rowId == 0) {
             record->pendingInsert = true;
             d->inserts.emplace_back(record);
-        } else {
-            noteChange(record);
         }
-        noteChange(nullptr);
+        noteChange(record);
         return;
     }
     if (record->context)
@@ -189,7 +202,7 @@ void ModelContext::insert(const ModelObject& object) {
     record->pendingInsert = true;
     d->inserts.emplace_back(record);
     d->live.emplace_back(record);
-    noteChange(nullptr);
+    noteChange(record);
 }
 
 void ModelContext::remove(const ModelObject& object) {
@@ -213,7 +226,7 @@ void ModelContext::remove(const ModelObject& object) {
         d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), pointer),
                          d->updates.end());
     }
-    noteChange(nullptr);
+    noteChange(record);
 }
 
 std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
@@ -278,6 +291,25 @@ qsizetype ModelContext::count() const {
 
 quint64 ModelContext::changeCount() const {
     return d->changeCount;
+}
+
+std::optional<std::vector<ModelObject>> ModelContext::changedSince(quint64 since) const {
+    if (since < d->journalFloor || since > d->changeCount)
+        return std::nullopt;
+    const auto first = std::upper_bound(
+        d->journal.cbegin(), d->journal.cend(), since,
+        [](quint64 count, const auto& entry) { return count < entry.first; });
+    std::vector<ObjectRecord*> records;
+    records.reserve(std::size_t(d->journal.cend() - first));
+    for (auto it = first; it != d->journal.cend(); ++it)
+        records.push_back(it->second.data());
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    std::vector<ModelObject> objects;
+    objects.reserve(records.size());
+    for (ObjectRecord* record : records)
+        objects.push_back(ModelObject(record));
+    return objects;
 }
 
 bool ModelContext::hasChanges() const {

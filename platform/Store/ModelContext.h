@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -41,6 +42,11 @@ public:
     // Goes up with every insert, deletion or attribute write, saved or not,
     // so that work derived from the whole store can tell it is still current.
     quint64 changeCount() const;
+    // The objects inserted, written or deleted since changeCount() was
+    // `since`, each once and in no particular order; nothing when the context
+    // no longer remembers that far back (it keeps the last few thousand
+    // changes), and the caller must start again from fetch().
+    std::optional<std::vector<ModelObject>> changedSince(quint64 since) const;
 
 Q_SIGNALS:
     // Emitted once per event-loop turn after one or more inserts, deletions or

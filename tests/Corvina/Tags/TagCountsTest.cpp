@@ -1,7 +1,10 @@
 #include "Corvina/Tags/TagCounts.h"
 
 #include "Corvina/Library/Bookmark.h"
+#include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Tags/TagSelection.h"
+#include "platform/Store/ModelContainer.h"
+#include "platform/Store/ModelContext.h"
 
 #include <QSet>
 #include <algorithm>
@@ -78,51 +81,74 @@ TEST_P(TagCountsTest, CountsAndOrders) {
 INSTANTIATE_TEST_SUITE_P(TagCounts, TagCountsTest, testing::ValuesIn(countCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The counter keeps counts between changes; after every kind of change it
-// must say what counting the whole library afresh says.
+// The counter keeps counts between changes of the store; after every kind of
+// change it must say what counting the whole library afresh says.
 TEST(TagCounterTest, AgreesWithAFreshCountAfterEveryChange) {
-    const auto tagged = [](const QStringList& tags) {
+    auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    store::ModelContext& context = container->mainContext();
+    qint64 clock = 0;
+    const auto add = [&](const QStringList& tags) {
         Bookmark bookmark;
         bookmark.setTags(tags);
+        bookmark.setCreatedAt(QDateTime::fromSecsSinceEpoch(++clock, Qt::UTC));
+        context.insert(bookmark.object());
         return bookmark;
     };
-    std::vector<Bookmark> library{tagged({u(u"rust"), u(u"news")}), tagged({u(u"rust")}),
-                                  tagged({})};
     TagCounter counter;
     const auto agrees = [&](const char* step) {
-        EXPECT_EQ(counter.update(library),
+        const std::vector<Bookmark> library = library::allBookmarks(context);
+        EXPECT_EQ(counter.update(library, context),
                   tagCounts(QList<Bookmark>(library.cbegin(), library.cend())))
             << step;
     };
+    agrees("empty store");
+    add({u(u"rust"), u(u"news")});
+    Bookmark second = add({u(u"rust")});
+    Bookmark third = add({});
     agrees("first count");
     agrees("nothing changed");
-    library[1].setTags({u(u"video"), u(u"video")});
+    second.setTags({u(u"video"), u(u"video")});
     agrees("tags edited");
-    library[1].setTitle(u(u"only the title"));
+    second.setTitle(u(u"only the title"));
     agrees("other field edited");
-    library.insert(library.begin(), tagged({u(u"news"), u(u"Rust")}));
-    agrees("inserted first");
-    library.erase(library.begin() + 2);
+    add({u(u"news"), u(u"Rust")});
+    agrees("one added");
+    ASSERT_TRUE(context.save());
+    context.remove(second.object());
     agrees("one gone");
-    std::reverse(library.begin(), library.end());
-    agrees("order turned round");
-    library.push_back(tagged({u(u"cafe\u0301")}));
-    library.push_back(tagged({u(u"caf\u00e9")}));
-    agrees("canonically equal spellings, decomposed first");
-    std::swap(library[library.size() - 1], library[library.size() - 2]);
-    agrees("and then composed first");
+    context.insert(second.object());
+    agrees("brought back before saving");
+    second.setTags({u(u"again")});
+    context.remove(second.object());
+    ASSERT_TRUE(context.save());
+    agrees("edited, gone and saved between counts");
+    Bookmark decomposed = add({u(u"cafe\u0301")});
+    add({u(u"caf\u00e9")});
+    agrees("canonically equal spellings, composed newest");
+    decomposed.setCreatedAt(QDateTime::fromSecsSinceEpoch(++clock, Qt::UTC));
+    agrees("and then decomposed newest: only the order changed");
     for (int i = 0; i < 300; ++i)
-        library.push_back(tagged({u(u"bulk"), QString::number(i % 7)}));
-    agrees("many added at the end");
-    std::rotate(library.begin(), library.begin() + 1, library.end());
-    agrees("the first moved to the end");
-    library.erase(library.begin() + 10, library.begin() + 200);
-    agrees("a long run removed");
-    for (Bookmark& bookmark : library)
+        add({u(u"bulk"), QString::number(i % 7)});
+    agrees("many added");
+    // More changes than the store remembers: counted afresh.
+    for (int i = 0; i < 5000; ++i)
+        third.setTags({QString::number(i % 3)});
+    agrees("more changes than the store keeps");
+    for (Bookmark bookmark : library::allBookmarks(context))
         bookmark.setTags({});
     agrees("every tag gone");
-    library.clear();
+    for (const Bookmark& bookmark : library::allBookmarks(context))
+        context.remove(bookmark.object());
     agrees("library emptied");
+
+    // Another store: its counts, not the first one's changes.
+    auto other = store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    Bookmark elsewhere;
+    elsewhere.setTags({u(u"elsewhere")});
+    other->mainContext().insert(elsewhere.object());
+    const std::vector<Bookmark> otherLibrary = library::allBookmarks(other->mainContext());
+    EXPECT_EQ(counter.update(otherLibrary, other->mainContext()),
+              (std::vector<TagCount>{{u(u"elsewhere"), 1}}));
 }
 
 TEST(TagSelectionTest, EqualityIsExactAndHashFollowsIt) {

@@ -239,6 +239,47 @@ TEST(StoreTest, ChangeSignalIsCoalescedPerEventLoopTurn) {
     EXPECT_FALSE(spy.wait(50));
 }
 
+// Views that keep work per object ask what changed since they last looked.
+TEST(StoreTest, ChangedSinceNamesEachTouchedObjectOnce) {
+    auto opened = ModelContainer::openInMemory(testSchema());
+    ASSERT_TRUE(opened.ok());
+    ModelContext& context = opened.value()->mainContext();
+    ModelObject kept = make(QStringLiteral("kept"), 1);
+    ModelObject edited = make(QStringLiteral("edited"), 2);
+    ModelObject gone = make(QStringLiteral("gone"), 3);
+    for (const ModelObject& object : {kept, edited, gone})
+        context.insert(object);
+    ASSERT_TRUE(context.save());
+    const quint64 seen = context.changeCount();
+    EXPECT_EQ(context.changedSince(seen), std::vector<ModelObject>());
+
+    edited.setValue(kName, QStringLiteral("once"));
+    edited.setValue(kName, QStringLiteral("twice"));
+    context.remove(gone);
+    ModelObject added = make(QStringLiteral("added"), 4);
+    context.insert(added);
+    ModelObject loose = make(QStringLiteral("never inserted"), 5);
+    loose.setValue(kName, QStringLiteral("still loose"));
+    std::optional<std::vector<ModelObject>> changes = context.changedSince(seen);
+    ASSERT_TRUE(changes);
+    QStringList changed = names(*changes);
+    changed.sort();
+    EXPECT_EQ(changed, (QStringList{u"added"_s, u"gone"_s, u"twice"_s}));
+    // A save changes nothing about the objects.
+    ASSERT_TRUE(context.save());
+    EXPECT_EQ(context.changedSince(seen)->size(), 3u);
+    EXPECT_EQ(context.changedSince(context.changeCount()), std::vector<ModelObject>());
+    EXPECT_EQ(context.changedSince(context.changeCount() + 1), std::nullopt);
+
+    // Past what the context remembers, the caller must read everything again.
+    for (int i = 0; i < 10'000; ++i)
+        kept.setValue(kName, QString::number(i));
+    EXPECT_EQ(context.changedSince(seen), std::nullopt);
+    const quint64 recent = context.changeCount();
+    kept.setValue(kName, QStringLiteral("latest"));
+    EXPECT_EQ(context.changedSince(recent), std::vector<ModelObject>{kept});
+}
+
 TEST(StoreTest, HandleOutlivingItsContainerIsSafe) {
     ModelObject survivor = make(QStringLiteral("survivor"), 1);
     {
