@@ -344,6 +344,11 @@ bool wantsCommandLine(const QStringList& arguments) {
     return arguments.size() > 1 && kCommands.contains(arguments.at(1));
 }
 
+bool handlesWholeLibrary(const QStringList& arguments) {
+    const QString command = arguments.value(1);
+    return command == u"import" || command == u"export" || command == u"list";
+}
+
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     const QString command = arguments.value(1);
     if (command == u"--version" || command == u"-v") {

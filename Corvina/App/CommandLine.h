@@ -9,6 +9,8 @@ namespace cli {
 
 // Whether these arguments ask for the command line rather than a window.
 bool wantsCommandLine(const QStringList& arguments);
+// Whether the command reads or writes the whole library in one go.
+bool handlesWholeLibrary(const QStringList& arguments);
 
 // Runs the command and returns the exit status. `arguments` includes the
 // program name first, as QCoreApplication::arguments() gives it.

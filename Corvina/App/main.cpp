@@ -1,6 +1,7 @@
 #include "Corvina/App/CommandLine.h"
 #include "Corvina/App/CorvinaAppDelegate.h"
 #include "Corvina/App/QuillanApp.h"
+#include "platform/Core/HugePages.h"
 #include "platform/Core/SystemLog.h"
 #include "platform/SingleInstance/SingleInstance.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
 
     if (cli::wantsCommandLine(arguments)) {
+        if (cli::handlesWholeLibrary(arguments))
+            hugepages::restartAskingForHugePages(argv);
         QCoreApplication app(argc, argv);
         describe(app);
         QTextStream out(stdout);
