@@ -1,6 +1,5 @@
 #include "Corvina/TagSidebar/TagSidebar.h"
 
-#include "Corvina/Library/Bookmark.h"
 #include "Corvina/TagSidebar/TagSidebarDelegate.h"
 #include "Corvina/TagSidebar/TagSidebarModel.h"
 
@@ -46,10 +45,6 @@ TagSidebar::TagSidebar(TagSelectionBinding selection, QWidget* parent)
 }
 
 TagSidebar::~TagSidebar() = default;
-
-void TagSidebar::setBookmarks(const QList<Bookmark>& bookmarks) {
-    setCounts(bookmarks.size(), tagCounts(bookmarks));
-}
 
 void TagSidebar::setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts) {
     m_applying = true;

@@ -3,12 +3,10 @@
 #include "Corvina/Tags/TagCounts.h"
 #include "Corvina/Tags/TagSelection.h"
 
-#include <QList>
 #include <QWidget>
 #include <functional>
 #include <optional>
 
-class Bookmark;
 class QListView;
 class TagSidebarModel;
 
@@ -32,9 +30,8 @@ public:
     explicit TagSidebar(TagSelectionBinding selection, QWidget* parent = nullptr);
     ~TagSidebar() override;
 
-    // The whole library; call again whenever it changes.
-    void setBookmarks(const QList<Bookmark>& bookmarks);
-    // The same from counts worked out elsewhere (a TagCounter's).
+    // The whole library's size and tag counts (tagCounts() or a
+    // TagCounter's); call again whenever the library changes.
     void setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts);
     // Call after changing the bound selection from elsewhere.
     void refreshSelection();

@@ -1,15 +1,10 @@
 #include "Corvina/TagSidebar/TagSidebarModel.h"
 
-#include "Corvina/Library/Bookmark.h"
 #include "platform/Symbols/Symbols.h"
 
 TagSidebarModel::TagSidebarModel(QObject* parent)
     : QAbstractListModel(parent)
     , m_rows{{RowKind::allBookmarks, QString(), 0}} {}
-
-void TagSidebarModel::setBookmarks(const QList<Bookmark>& bookmarks) {
-    setCounts(bookmarks.size(), tagCounts(bookmarks));
-}
 
 void TagSidebarModel::setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts) {
     beginResetModel();

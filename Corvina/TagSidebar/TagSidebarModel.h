@@ -7,8 +7,6 @@
 #include <optional>
 #include <vector>
 
-class Bookmark;
-
 // The sidebar's rows: "All Bookmarks" with the library's size, then, when
 // the library uses any tag, a "Tags" heading and one row per tag with its
 // count, in tag-count order. Recomputed whenever the library is handed in.
@@ -23,8 +21,8 @@ public:
 
     explicit TagSidebarModel(QObject* parent = nullptr);
 
-    void setBookmarks(const QList<Bookmark>& bookmarks);
-    // The same from counts worked out elsewhere (a TagCounter's).
+    // The whole library's size and tag counts (tagCounts() or a
+    // TagCounter's); call again whenever the library changes.
     void setCounts(qsizetype bookmarkCount, const std::vector<TagCount>& counts);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

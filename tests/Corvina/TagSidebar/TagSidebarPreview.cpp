@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
                                                 ? TagSelection::all()
                                                 : TagSelection::tag(QStringLiteral("Rust"));
     TagSidebar sidebar(TagSelectionBinding::to(selection));
-    sidebar.setBookmarks(library);
+    sidebar.setCounts(library.size(), tagCounts(library));
     sidebar.resize(240, 420);
     sidebar.move(40, 40);
     sidebar.show();

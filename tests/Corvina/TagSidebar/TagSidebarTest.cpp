@@ -1,7 +1,7 @@
 #include "Corvina/TagSidebar/TagSidebar.h"
 
-#include "Corvina/Library/Bookmark.h"
 #include "Corvina/TagSidebar/TagSidebarModel.h"
+#include "Corvina/Tags/TagCounts.h"
 
 #include <QAbstractItemModelTester>
 #include <QListView>
@@ -10,12 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-Bookmark tagged(const QStringList& tags) {
-    Bookmark bookmark;
-    bookmark.setTags(tags);
-    return bookmark;
-}
 
 struct Shown {
     QString text;
@@ -49,6 +43,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&sidebar));
     }
 
+    // A library of bookmarks with these tags.
+    void showLibrary(const QList<QStringList>& tagLists) {
+        sidebar.setCounts(tagLists.size(), tagCounts(tagLists));
+    }
+
     void click(int row) {
         const QModelIndex index = sidebar.model()->index(row);
         QTest::mouseClick(sidebar.list()->viewport(), Qt::LeftButton, {},
@@ -66,14 +65,14 @@ protected:
 };
 
 TEST_F(TagSidebarTest, EmptyLibraryShowsOnlyAllBookmarksWithZero) {
-    sidebar.setBookmarks({});
+    showLibrary({});
     EXPECT_EQ(rows(*sidebar.model()), (std::vector<Shown>{{QStringLiteral("All Bookmarks"), 0}}));
     EXPECT_EQ(sidebar.windowTitle(), QStringLiteral("Corvina"));
 }
 
 TEST_F(TagSidebarTest, TagsSectionListsTagCountsUnderItsHeading) {
-    sidebar.setBookmarks({tagged({QStringLiteral("rust"), QStringLiteral("rust")}),
-                          tagged({QStringLiteral("Rust")}), tagged({})});
+    showLibrary({{QStringLiteral("rust"), QStringLiteral("rust")},
+                          {QStringLiteral("Rust")}, {}});
     // A tag twice on one bookmark counts twice; the library counts it once.
     EXPECT_EQ(rows(*sidebar.model()), (std::vector<Shown>{{QStringLiteral("All Bookmarks"), 3},
                                                           {QStringLiteral("Tags"), -1},
@@ -85,7 +84,7 @@ TEST_F(TagSidebarTest, TagsSectionListsTagCountsUnderItsHeading) {
 }
 
 TEST_F(TagSidebarTest, ChoosingARowWritesTheBinding) {
-    sidebar.setBookmarks({tagged({QStringLiteral("news"), QStringLiteral("video")})});
+    showLibrary({{QStringLiteral("news"), QStringLiteral("video")}});
     QSignalSpy chosen(&sidebar, &TagSidebar::selectionChosen);
 
     click(3);
@@ -107,7 +106,7 @@ TEST_F(TagSidebarTest, ChoosingARowWritesTheBinding) {
 }
 
 TEST_F(TagSidebarTest, ShowsTheBoundSelection) {
-    sidebar.setBookmarks({tagged({QStringLiteral("news")})});
+    showLibrary({{QStringLiteral("news")}});
     ASSERT_EQ(selectedRows().size(), 1);
     EXPECT_EQ(selectedRows().first().row(), 0);
 
@@ -122,18 +121,18 @@ TEST_F(TagSidebarTest, ShowsTheBoundSelection) {
 }
 
 TEST_F(TagSidebarTest, SelectedTagThatDisappearsStaysSelected) {
-    sidebar.setBookmarks({tagged({QStringLiteral("gone")}), tagged({QStringLiteral("kept")})});
+    showLibrary({{QStringLiteral("gone")}, {QStringLiteral("kept")}});
     click(2);
     ASSERT_EQ(selection, TagSelection::tag(QStringLiteral("gone")));
     QSignalSpy chosen(&sidebar, &TagSidebar::selectionChosen);
 
-    sidebar.setBookmarks({tagged({QStringLiteral("kept")})});
+    showLibrary({{QStringLiteral("kept")}});
     EXPECT_EQ(selection, TagSelection::tag(QStringLiteral("gone")));
     EXPECT_TRUE(selectedRows().isEmpty());
     EXPECT_EQ(chosen.count(), 0);
 
     // It comes back highlighted when the tag does.
-    sidebar.setBookmarks({tagged({QStringLiteral("gone")})});
+    showLibrary({{QStringLiteral("gone")}});
     ASSERT_EQ(selectedRows().size(), 1);
     EXPECT_EQ(selectedRows().first().data().toString(), QStringLiteral("gone"));
 }
