@@ -217,14 +217,6 @@ TEST_F(ShareViewControllerTest, TheDuplicateWarningFollowsTheLinkField) {
     }
     sheet.titleTextEdited(u"\u3000 "_s);
     EXPECT_FALSE(sheet.isSaveEnabled()) << "a title of spaces is blank";
-
-    // A malformed index warns about nothing.
-    QFile file(duplicateIndexPath(*sharedcontainer::supportDirectory()));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"https://saved.example/a?\": 1");
-    file.close();
-    sheet.urlTextEdited(u"https://saved.example/a"_s);
-    EXPECT_EQ(sheet.duplicateWarning(), std::nullopt);
 }
 
 TEST_F(ShareViewControllerTest, ABlankTitleIsSavedAsTheFoundTitleOrTheHost) {

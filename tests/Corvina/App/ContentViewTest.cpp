@@ -84,10 +84,6 @@ TEST_F(ContentViewTest, RequestsAndDropsOpenTheAddSheetPrefilled) {
     QCoreApplication::processEvents();
     ASSERT_FALSE(view->addSheet());
 
-    QMimeData ftp;
-    ftp.setText(u"ftp://files.test/"_s);
-    EXPECT_FALSE(view->acceptDrop(ftp));
-    EXPECT_FALSE(view->addSheet());
     QMimeData text;
     text.setText(u"  https://dropped.test/page \n"_s);
     EXPECT_TRUE(view->acceptDrop(text));

@@ -3,7 +3,6 @@
 // learns about them, both when the first window appears and when the
 // application comes back to the front.
 #include "AppTestSupport.h"
-#include "Corvina/Library/Bookmark.h"
 #include "platform/Store/ModelContainer.h"
 #include "shared/Duplicates/DuplicateIndex.h"
 #include "shared/Inbox/InboxWriter.h"
@@ -59,10 +58,4 @@ TEST(WindowWorkTest, FirstWindowAndActivationDrainTheInboxAndRefreshTheIndex) {
     EXPECT_EQ(queuedFiles(), 0);
     EXPECT_TRUE(QTest::qWaitFor(
         [] { return lookUpDuplicate(url(u"https://example.net/c"_s)) == u"Third page"_s; }, 5000));
-
-    const std::vector<store::ModelObject> saved = context.fetch({Bookmark::kCreatedAt});
-    ASSERT_EQ(saved.size(), 3u);
-    const Bookmark first(saved.front());
-    EXPECT_EQ(first.note(), u"queued"_s);
-    EXPECT_EQ(first.tags(), QStringList{u"later"_s});
 }

@@ -119,13 +119,6 @@ protected:
         return count;
     }
 
-    QStringList requestedPaths() const {
-        QStringList paths;
-        for (const testhttp::Request& request : server.requests())
-            paths << request.path;
-        return paths;
-    }
-
     LocalHttpServer server;
     testhttp::LoopbackNetworkManager network{server.port()};
     // Its parent is this process's own folder, so nothing else writes beside it.
@@ -157,11 +150,6 @@ TEST_F(FaviconStoreTest, DiscoveryTriesEachPlaceInOrder) {
           {at(d, u"/"_s), html("<head><title>x</title></head>")},
           {at(d, u"/apple-touch-icon.png"_s), image(pngBytes())}},
          {at(d, u"/favicon.ico"_s), at(d, u"/"_s), at(d, u"/apple-touch-icon.png"_s)},
-         true},
-        {"a protocol-relative href goes over https",
-         {{at(d, u"/"_s), html("<link rel='icon' href='//cdn.test/i.png'>")},
-          {at(u"cdn.test"_s, u"/i.png"_s), image(pngBytes())}},
-         {at(d, u"/favicon.ico"_s), at(d, u"/"_s), at(u"cdn.test"_s, u"/i.png"_s)},
          true},
         {"an absolute plain-http href is fetched unchanged",
          {{at(d, u"/"_s), html("<LINK HREF=\"http://cdn.test/i.png\" REL=\"Shortcut Icon\">")},
@@ -319,8 +307,6 @@ TEST_F(FaviconStoreTest, OddDomainsStayInsideTheCacheAndAFailedWriteOnlyLosesThe
 }
 
 TEST_F(FaviconStoreTest, HostileServersEndInFailureWithinTheLimits) {
-    QImage big(1500, 1500, QImage::Format_ARGB32);
-    big.fill(0xff00aa00);
     const QByteArray ico = encoded(QImage(32, 32, QImage::Format_ARGB32), "ICO");
     ASSERT_FALSE(ico.isEmpty());
     struct Case {
@@ -354,10 +340,7 @@ TEST_F(FaviconStoreTest, HostileServersEndInFailureWithinTheLimits) {
         EXPECT_FALSE(store->memoryIcon(d));
         EXPECT_TRUE(store->hasFailed(d));
     }
-    // Large but sane icons are scaled down, not refused.
-    const std::optional<QImage> scaled = favicon::decodeIcon(encoded(big, "PNG"));
-    ASSERT_TRUE(scaled);
-    EXPECT_EQ(scaled->size(), QSize(64, 64));
+    // Large but sane icons are scaled down, not refused; a one-pixel strip keeps its row.
     const std::optional<QImage> strip = favicon::decodeIcon(pngBytes(1000, 1));
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->size(), QSize(64, 1));

@@ -95,7 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                   Status::failed, Error::malformedFeed},
         CheckCase{"badVersion", [](auto& s) { s.route(feedPath, feed("1.2-rc1")); }, Status::failed,
                   Error::malformedFeed},
-        CheckCase{"redirected", [](auto& s) { redirectChain(s, 2); }, Status::updateAvailable},
         CheckCase{"fiveRedirects", [](auto& s) { redirectChain(s, 5); }, Status::updateAvailable},
         CheckCase{"sixRedirects", [](auto& s) { redirectChain(s, 6); }, Status::failed,
                   Error::network},
