@@ -58,6 +58,8 @@ public:
     QString domain() const;
 
     const store::ModelObject& object() const { return m_object; }
+    // The handle itself, moved out; this bookmark is left null.
+    store::ModelObject takeObject() && { return std::move(m_object); }
     bool operator==(const Bookmark& other) const { return m_object == other.m_object; }
     friend size_t qHash(const Bookmark& bookmark, size_t seed = 0) {
         return qHash(bookmark.m_object, seed);

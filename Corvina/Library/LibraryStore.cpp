@@ -34,9 +34,39 @@ openStore(const QString& filePath) {
     return store::ModelContainer::open(Bookmark::schema(), configuration);
 }
 
+namespace {
+const store::SortDescriptor kNewestFirst{Bookmark::kCreatedAt, Qt::DescendingOrder};
+
+// Handles are moved, not copied, between the two kinds of list: a copy of
+// every handle is a reference-count round trip per bookmark at every change.
+std::vector<Bookmark> bookmarksOf(std::vector<store::ModelObject>& objects) {
+    std::vector<Bookmark> bookmarks;
+    bookmarks.reserve(objects.size());
+    for (store::ModelObject& object : objects)
+        bookmarks.emplace_back(std::move(object));
+    return bookmarks;
+}
+
+std::vector<store::ModelObject> objectsOf(std::vector<Bookmark>& bookmarks) {
+    std::vector<store::ModelObject> objects;
+    objects.reserve(bookmarks.size());
+    for (Bookmark& bookmark : bookmarks)
+        objects.push_back(std::move(bookmark).takeObject());
+    return objects;
+}
+} // namespace
+
 std::vector<Bookmark> allBookmarks(const store::ModelContext& context) {
-    const auto objects = context.fetch({Bookmark::kCreatedAt, Qt::DescendingOrder});
-    return std::vector<Bookmark>(objects.cbegin(), objects.cend());
+    std::vector<store::ModelObject> objects = context.fetch(kNewestFirst);
+    return bookmarksOf(objects);
+}
+
+bool refreshBookmarks(const store::ModelContext& context, std::vector<Bookmark>& library,
+                      quint64 since) {
+    std::vector<store::ModelObject> objects = objectsOf(library);
+    const bool refreshed = context.refresh(objects, kNewestFirst, since);
+    library = bookmarksOf(objects);
+    return refreshed;
 }
 
 std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context) {

@@ -28,6 +28,11 @@ openStore(const QString& filePath);
 
 // The whole library in its order: newest `createdAt` first.
 std::vector<Bookmark> allBookmarks(const store::ModelContext& context);
+// Brings `library`, what allBookmarks() gave when the context's change count
+// was `since`, up to date, in time that follows the number of changes; false
+// (`library` untouched) when the context cannot tell what changed.
+bool refreshBookmarks(const store::ModelContext& context, std::vector<Bookmark>& library,
+                      quint64 since);
 std::vector<BookmarkPayload> allPayloads(const store::ModelContext& context);
 
 // One new bookmark per payload, in order, each keeping the payload's id and

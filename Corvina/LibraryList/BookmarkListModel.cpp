@@ -37,9 +37,12 @@ void BookmarkListModel::setQuery(const QString& query) {
 
 void BookmarkListModel::recompute(Source source) {
     beginResetModel();
-    // A new tag or search only narrows anew; the store is read when it changed.
+    // A new tag or search only narrows anew; the store is read when it
+    // changed, and then only for what changed.
     if (source == Source::store) {
-        m_library = library::allBookmarks(m_context);
+        if (!m_seen || !library::refreshBookmarks(m_context, m_library, *m_seen))
+            m_library = library::allBookmarks(m_context);
+        m_seen = m_context.changeCount();
         m_foldsCurrent = false;
         m_applied.reset();
     }

@@ -80,6 +80,8 @@ private:
     std::optional<TagSelection> m_selection = TagSelection::all();
     QString m_query;
     std::vector<Bookmark> m_library;
+    // The store's change count when m_library was last brought up to date.
+    std::optional<quint64> m_seen;
     // Empty until the first search; brought up to date with m_library by
     // the first search after each change of the store.
     FoldedLibrary m_folded;

@@ -22,6 +22,7 @@ struct ModelContext::Private {
     bool loaded = false;
     bool changeQueued = false;
     quint64 changeCount = 0;
+    quint64 nextSequence = 0;
     // Store order: rows as loaded (rowid order), then inserts in insertion order.
     std::vector<RecordPtr> live;
     std::vector<RecordPtr> inserts;
@@ -75,6 +76,36 @@ QVariant readValue(const SqliteStatement& statement, int column, AttributeType t
         return QDateTime::fromMSecsSinceEpoch(statement.columnInt64(column), Qt::UTC);
     }
     return {};
+}
+
+// Sort keys, read alike by fetch() and refresh(). A date is read in place:
+// converting each value to a QDateTime first would cost a third of a fetch.
+qint64 dateKey(const QVariant& value) {
+    const auto msecs = [](const QDateTime& when) {
+        return when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    };
+    return value.typeId() == QMetaType::QDateTime
+               ? msecs(*static_cast<const QDateTime*>(value.constData()))
+               : msecs(value.toDateTime());
+}
+
+QString textKey(const QVariant& value) {
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(QChar(0))
+                                                    : value.toString();
+}
+
+int compareValues(AttributeType type, const QVariant& a, const QVariant& b) {
+    const auto compare = [](const auto& x, const auto& y) { return x < y ? -1 : y < x ? 1 : 0; };
+    switch (type) {
+    case AttributeType::Date:
+        return compare(dateKey(a), dateKey(b));
+    case AttributeType::Uuid:
+        return compare(a.toUuid(), b.toUuid());
+    case AttributeType::String:
+    case AttributeType::StringList:
+        return textKey(a).compare(textKey(b));
+    }
+    return 0;
 }
 
 void bindAll(SqliteStatement& statement, const ObjectRecord& record) {
@@ -146,6 +177,8 @@ Result<void, StoreError> ModelContext::loadAll() {
     // Objects inserted before the first load come after the stored ones.
     loaded.insert(loaded.end(), d->live.begin(), d->live.end());
     d->live = std::move(loaded);
+    for (const RecordPtr& record : d->live)
+        record->sequence = d->nextSequence++;
     return {};
 }
 
@@ -188,6 +221,7 @@ void ModelContext::insert(const ModelObject& object) {
         d->deletes.erase(std::remove(d->deletes.begin(), d->deletes.end(), RecordPtr(record)),
                          d->deletes.end());
         d->live.emplace_back(record);
+        record->sequence = d->nextSequence++;
         if (record->rowId == 0) {
             record->pendingInsert = true;
             d->inserts.emplace_back(record);
@@ -199,9 +233,12 @@ void ModelContext::insert(const ModelObject& object) {
         return;
     (void)loadAll();
     record->context = this;
+    // It may have been inserted and removed again before any save.
+    record->deleted = false;
     record->pendingInsert = true;
     d->inserts.emplace_back(record);
     d->live.emplace_back(record);
+    record->sequence = d->nextSequence++;
     noteChange(record);
 }
 
@@ -242,11 +279,8 @@ std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
     switch (m_schema.attributes[attribute].type) {
     case AttributeType::Date: {
         std::vector<qint64> keys(live.size());
-        for (size_t i = 0; i < live.size(); ++i) {
-            const QDateTime when = live[i]->values[attribute].toDateTime();
-            keys[i] =
-                when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-        }
+        for (size_t i = 0; i < live.size(); ++i)
+            keys[i] = dateKey(live[i]->values[attribute]);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             return descending ? keys[a] > keys[b] : keys[a] < keys[b];
         });
@@ -264,11 +298,8 @@ std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {
     case AttributeType::String:
     case AttributeType::StringList: {
         std::vector<QString> keys(live.size());
-        for (size_t i = 0; i < live.size(); ++i) {
-            const QVariant& value = live[i]->values[attribute];
-            keys[i] = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QChar(0))
-                                                               : value.toString();
-        }
+        for (size_t i = 0; i < live.size(); ++i)
+            keys[i] = textKey(live[i]->values[attribute]);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             const int comparison = keys[a].compare(keys[b]);
             return descending ? comparison > 0 : comparison < 0;
@@ -293,7 +324,7 @@ quint64 ModelContext::changeCount() const {
     return d->changeCount;
 }
 
-std::optional<std::vector<ModelObject>> ModelContext::changedSince(quint64 since) const {
+std::optional<std::vector<ObjectRecord*>> ModelContext::changedRecordsSince(quint64 since) const {
     if (since < d->journalFloor || since > d->changeCount)
         return std::nullopt;
     const auto first = std::upper_bound(
@@ -305,11 +336,67 @@ std::optional<std::vector<ModelObject>> ModelContext::changedSince(quint64 since
         records.push_back(it->second.data());
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
+    return records;
+}
+
+std::optional<std::vector<ModelObject>> ModelContext::changedSince(quint64 since) const {
+    const std::optional<std::vector<ObjectRecord*>> records = changedRecordsSince(since);
+    if (!records)
+        return std::nullopt;
     std::vector<ModelObject> objects;
-    objects.reserve(records.size());
-    for (ObjectRecord* record : records)
+    objects.reserve(records->size());
+    for (ObjectRecord* record : *records)
         objects.push_back(ModelObject(record));
     return objects;
+}
+
+bool ModelContext::refresh(std::vector<ModelObject>& objects, const SortDescriptor& sort,
+                           quint64 since) const {
+    const std::optional<std::vector<ObjectRecord*>> changed = changedRecordsSince(since);
+    if (!changed)
+        return false;
+    if (changed->empty())
+        return true;
+    const std::size_t attribute = static_cast<std::size_t>(sort.attribute);
+    Q_ASSERT(attribute < m_schema.attributes.size());
+    const AttributeType type = m_schema.attributes[attribute].type;
+    const bool descending = sort.order == Qt::DescendingOrder;
+    // fetch()'s order: the sort key, then the store order.
+    const auto before = [&](const ObjectRecord* a, const ObjectRecord* b) {
+        const int order = compareValues(type, a->values[attribute], b->values[attribute]);
+        if (order != 0)
+            return descending ? order > 0 : order < 0;
+        return a->sequence < b->sequence;
+    };
+    // Every changed object leaves its place; those still here come back
+    // where they now belong.
+    const auto isChanged = [&](const ModelObject& object) {
+        return std::binary_search(changed->cbegin(), changed->cend(), object.m_record.data());
+    };
+    std::erase_if(objects, isChanged);
+    std::vector<ObjectRecord*> placed;
+    for (ObjectRecord* record : *changed) {
+        if (record->context == this && !record->deleted)
+            placed.push_back(record);
+    }
+    std::sort(placed.begin(), placed.end(), before);
+    if (placed.empty())
+        return true;
+    std::vector<ModelObject> merged;
+    merged.reserve(objects.size() + placed.size());
+    auto rest = objects.begin();
+    for (ObjectRecord* record : placed) {
+        const auto at = std::upper_bound(rest, objects.end(), record,
+                                         [&](const ObjectRecord* value, const ModelObject& object) {
+                                             return before(value, object.m_record.data());
+                                         });
+        std::move(rest, at, std::back_inserter(merged));
+        merged.push_back(ModelObject(record));
+        rest = at;
+    }
+    std::move(rest, objects.end(), std::back_inserter(merged));
+    objects = std::move(merged);
+    return true;
 }
 
 bool ModelContext::hasChanges() const {

@@ -35,6 +35,12 @@ public:
     // Every live object (saved or only inserted, not deleted), sorted by the
     // descriptor; ties keep the store's order (insertion order).
     std::vector<ModelObject> fetch(const SortDescriptor& sort) const;
+    // Brings `objects`, what fetch(sort) gave when changeCount() was `since`,
+    // up to date, so that it is what fetch(sort) gives now, in time that
+    // follows the number of changes rather than of objects. False, with
+    // `objects` untouched, when the context no longer knows what changed.
+    bool refresh(std::vector<ModelObject>& objects, const SortDescriptor& sort,
+                 quint64 since) const;
     qsizetype count() const;
 
     bool hasChanges() const;
@@ -58,6 +64,8 @@ private:
     friend class ModelObject;
     ModelContext(const EntitySchema& schema, SqliteDatabase& database);
     Result<void, StoreError> loadAll();
+    // Each changed record once, sorted by address; see changedSince().
+    std::optional<std::vector<ObjectRecord*>> changedRecordsSince(quint64 since) const;
     void noteChange(ObjectRecord* record);
 
     struct Private;

@@ -19,6 +19,9 @@ struct ObjectRecord : QSharedData {
     ModelContext* context = nullptr;
     qint64 rowId = 0; // 0 until a save has written the object
     quint64 revision = 0;
+    // Place in the context's store order, which breaks ties between equal
+    // sort keys; only ever grows along that order.
+    quint64 sequence = 0;
     bool pendingInsert = false;
     bool pendingUpdate = false;
     bool deleted = false;

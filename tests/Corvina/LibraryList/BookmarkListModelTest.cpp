@@ -1,6 +1,7 @@
 #include "Corvina/LibraryList/BookmarkListModel.h"
 
 #include "Corvina/Library/BookmarkFilter.h"
+#include "Corvina/Library/LibraryStore.h"
 #include "Corvina/LibraryList/DroppedLink.h"
 #include "platform/Store/ModelContainer.h"
 
@@ -131,6 +132,8 @@ TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     (void)context().save();
     QCoreApplication::processEvents();
     EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Coffee"_s}));
+    // Brought up to date from the changes alone, the library is what a fresh read gives.
+    EXPECT_EQ(model.library(), library::allBookmarks(context()));
     model.setQuery(u"rust"_s);
     EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Trusty tools"_s}));
 }

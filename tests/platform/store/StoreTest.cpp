@@ -10,6 +10,7 @@
 #include <QTimeZone>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <random>
 #include <sqlite3.h>
 
 using namespace store;
@@ -158,6 +159,19 @@ TEST(StoreTest, RemovedObjectsBeforeAndAfterSave) {
     auto reopened = openFile(path);
     ASSERT_TRUE(reopened);
     EXPECT_EQ(reopened->mainContext().count(), 0);
+
+    // Removed before any save and inserted again (an undone deletion): a
+    // live object like any other, that a save writes and a removal removes.
+    ModelContext& again = reopened->mainContext();
+    ModelObject back = make(QStringLiteral("back"), 3);
+    again.insert(back);
+    again.remove(back);
+    again.insert(back);
+    EXPECT_FALSE(back.isDeleted());
+    ASSERT_TRUE(again.save().ok());
+    EXPECT_TRUE(back.isPersisted());
+    again.remove(back);
+    EXPECT_EQ(again.count(), 0);
 }
 
 TEST(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
@@ -278,6 +292,87 @@ TEST(StoreTest, ChangedSinceNamesEachTouchedObjectOnce) {
     const quint64 recent = context.changeCount();
     kept.setValue(kName, QStringLiteral("latest"));
     EXPECT_EQ(context.changedSince(recent), std::vector<ModelObject>{kept});
+}
+
+// A list kept up to date from the changes must always be what a fresh fetch
+// gives, ties and all: random inserts, removals, returns and edits of the
+// sort key, in batches, for every kind of key and both directions.
+TEST(StoreTest, RefreshedFetchIsAlwaysAFreshFetch) {
+    const SortDescriptor sorts[] = {{kWhen, Qt::DescendingOrder},
+                                    {kWhen, Qt::AscendingOrder},
+                                    {kName, Qt::DescendingOrder},
+                                    {kList, Qt::AscendingOrder},
+                                    {kId, Qt::AscendingOrder}};
+    for (const SortDescriptor& sort : sorts) {
+        SCOPED_TRACE(sort.attribute * 10 + int(sort.order));
+        auto opened = ModelContainer::openInMemory(testSchema());
+        ASSERT_TRUE(opened.ok());
+        ModelContext& context = opened.value()->mainContext();
+        std::mt19937 random(7);
+        const auto pick = [&](int below) { return int(random() % unsigned(below)); };
+        // Few distinct keys, so that ties (broken by store order) are common.
+        const auto fresh = [&] {
+            return make(QString::number(pick(5)), pick(6) * 1000, {QString::number(pick(3))});
+        };
+        for (int i = 0; i < 30; ++i)
+            context.insert(fresh());
+        ASSERT_TRUE(context.save());
+        std::vector<ModelObject> kept = context.fetch(sort);
+        quint64 seen = context.changeCount();
+        std::vector<ModelObject> removed;
+        for (int round = 0; round < 200; ++round) {
+            for (int step = pick(4); step >= 0; --step) {
+                std::vector<ModelObject> live = context.fetch(sort);
+                switch (pick(6)) {
+                case 0:
+                    context.insert(fresh());
+                    break;
+                case 1:
+                    if (!live.empty()) {
+                        removed.push_back(live[std::size_t(pick(int(live.size())))]);
+                        context.remove(removed.back());
+                    }
+                    break;
+                case 2:
+                    if (!removed.empty()) {
+                        context.insert(removed.back());
+                        removed.pop_back();
+                    }
+                    break;
+                case 3:
+                    (void)context.save();
+                    break;
+                default:
+                    if (!live.empty()) {
+                        ModelObject edited = live[std::size_t(pick(int(live.size())))];
+                        edited.setValue(kWhen, QDateTime::fromMSecsSinceEpoch(
+                                                   pick(6) * 1000, QTimeZone::utc()));
+                        edited.setValue(kName, QString::number(pick(5)));
+                        edited.setValue(kList, QStringList{QString::number(pick(3))});
+                    }
+                }
+            }
+            ASSERT_TRUE(context.refresh(kept, sort, seen));
+            seen = context.changeCount();
+            ASSERT_EQ(kept, context.fetch(sort)) << "round " << round;
+        }
+    }
+}
+
+TEST(StoreTest, RefreshRefusesWhatTheContextNoLongerKnows) {
+    auto opened = ModelContainer::openInMemory(testSchema());
+    ASSERT_TRUE(opened.ok());
+    ModelContext& context = opened.value()->mainContext();
+    ModelObject object = make(u"a"_s, 1);
+    context.insert(object);
+    const SortDescriptor sort{kWhen};
+    std::vector<ModelObject> kept = context.fetch(sort);
+    const quint64 seen = context.changeCount();
+    for (int i = 0; i < 10'000; ++i)
+        object.setValue(kName, QString::number(i));
+    context.insert(make(u"b"_s, 2));
+    EXPECT_FALSE(context.refresh(kept, sort, seen));
+    EXPECT_EQ(kept.size(), 1u) << "left as it was";
 }
 
 TEST(StoreTest, HandleOutlivingItsContainerIsSafe) {
