@@ -22,7 +22,8 @@ public:
         , m_claimed(rows.size(), false) {}
 
     // The bookmark's row in the previous listing, or nullopt: a new bookmark,
-    // or one that moved further than the few rows looked at.
+    // or one that moved further than the few rows looked at. A row once
+    // returned is never looked at again, so the caller may move out of it.
     std::optional<std::size_t> find(const Bookmark& bookmark) {
         if (m_indexed) {
             const auto found = m_index.constFind(bookmark);
@@ -38,8 +39,10 @@ public:
         }
         if (++m_misses > kMissesBeforeIndexing) {
             m_index.reserve(qsizetype(m_rows.size()));
-            for (std::size_t at = 0; at < m_rows.size(); ++at)
-                m_index.insert(m_rows[at].bookmark, at);
+            for (std::size_t at = 0; at < m_rows.size(); ++at) {
+                if (!m_claimed[at])
+                    m_index.insert(m_rows[at].bookmark, at);
+            }
             m_indexed = true;
         }
         return std::nullopt;

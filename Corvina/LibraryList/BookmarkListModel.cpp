@@ -52,7 +52,7 @@ void BookmarkListModel::recompute(Source source) {
         // Bookmarks change only through the store, which reports it: between
         // reports the folded text stays good.
         if (!m_foldsCurrent) {
-            m_folded.update(m_library, filter);
+            m_folded.update(m_library, filter, m_context);
             m_foldsCurrent = true;
         }
         m_visible = m_applied && filter.narrows(*m_applied) ? m_folded.search(filter, m_visible)

@@ -2,10 +2,12 @@
 
 #include "Corvina/Library/PreviousListing.h"
 #include "platform/Core/ByteSearch.h"
+#include "platform/Store/ModelContext.h"
 
 #include <algorithm>
 
 void FoldedLibrary::clear() {
+    m_context = nullptr;
     m_rows.clear();
     m_text.clear();
     m_spareRows.clear();
@@ -13,11 +15,24 @@ void FoldedLibrary::clear() {
     m_byField.clear();
 }
 
-void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkFilter& folding) {
+void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkFilter& folding,
+                           const store::ModelContext& context) {
     if (folding.locale() != m_locale) {
         clear();
         m_locale = folding.locale();
     }
+    // What the store says changed since the last update: the other bookmarks
+    // keep their text without a look at them (a visit to every bookmark is
+    // most of the cost of an update). Without it, revisions tell.
+    const std::optional<std::vector<store::ModelObject>> changed =
+        m_context == &context ? context.changedSince(m_seen) : std::nullopt;
+    m_context = &context;
+    m_seen = context.changeCount();
+    const auto unchanged = [&changed](const Row& kept, const Bookmark& bookmark) {
+        if (changed)
+            return !std::binary_search(changed->cbegin(), changed->cend(), bookmark.object());
+        return kept.revision == bookmark.object().revision();
+    };
     PreviousListing<Row> previous(m_rows);
     // The previous round's buffers, kept for their memory: fresh ones of this
     // size would be faulted in page by page at every change of the store.
@@ -29,10 +44,16 @@ void FoldedLibrary::update(const std::vector<Bookmark>& library, const BookmarkF
     text.reserve(m_text.isEmpty() ? qsizetype(library.size()) * 96 : m_text.size());
     m_byField.clear();
     for (const Bookmark& bookmark : library) {
-        Row row{bookmark, std::uint32_t(text.size()), 0, bookmark.object().revision()};
         const std::optional<std::size_t> was = previous.find(bookmark);
-        const Row* kept = was ? &m_rows[*was] : nullptr;
-        if (kept && kept->revision == row.revision && kept->length > 0)
+        Row* const kept = was ? &m_rows[*was] : nullptr;
+        // The handle is taken over from the previous row (the same bookmark)
+        // rather than copied: a copy per bookmark at every change is a
+        // reference-count round trip through the whole library.
+        const bool reuse = kept && unchanged(*kept, bookmark);
+        Row row{kept ? std::move(kept->bookmark) : Bookmark(bookmark),
+                std::uint32_t(text.size()), 0,
+                reuse ? kept->revision : bookmark.object().revision()};
+        if (reuse && kept->length > 0)
             text.append(m_text.constData() + kept->offset, kept->length);
         else if (!folding.appendFolded(bookmark, text))
             text.truncate(row.offset);

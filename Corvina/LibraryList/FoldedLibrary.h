@@ -9,15 +9,21 @@
 #include <span>
 #include <vector>
 
+namespace store {
+class ModelContext;
+}
+
 // The library's searchable text, folded once and kept in one block in the
 // library's order, so that a search of a large library is one scan of
 // contiguous memory rather than a visit to every bookmark.
 class FoldedLibrary {
 public:
-    // Brings the text in line with `library` (the order the list shows),
-    // folding anew only the bookmarks that are new or changed since the last
-    // update and everything when the filter folds for another locale.
-    void update(const std::vector<Bookmark>& library, const BookmarkFilter& folding);
+    // Brings the text in line with `library` (every bookmark of `context`, in
+    // the order the list shows), folding anew only the bookmarks that are new
+    // or changed since the last update, and everything when the filter folds
+    // for another locale.
+    void update(const std::vector<Bookmark>& library, const BookmarkFilter& folding,
+                const store::ModelContext& context);
     void clear();
 
     // The indices into the library of the bookmarks `filter` matches, in
@@ -37,6 +43,9 @@ private:
     bool matchesRow(const BookmarkFilter& filter, const Row& row) const;
 
     std::vector<Row> m_rows;
+    // The store and its change count at the last update.
+    const store::ModelContext* m_context = nullptr;
+    quint64 m_seen = 0;
     QByteArray m_text;
     std::vector<Row> m_spareRows;
     QByteArray m_spareText;

@@ -49,7 +49,7 @@ public:
     // so that work derived from the whole store can tell it is still current.
     quint64 changeCount() const;
     // The objects inserted, written or deleted since changeCount() was
-    // `since`, each once and in no particular order; nothing when the context
+    // `since`, each once, in handle order (operator<); nothing when the context
     // no longer remembers that far back (it keeps the last few thousand
     // changes), and the caller must start again from fetch().
     std::optional<std::vector<ModelObject>> changedSince(quint64 since) const;

@@ -46,6 +46,10 @@ public:
     bool isDeleted() const;
 
     bool operator==(const ModelObject& other) const { return m_record == other.m_record; }
+    // By identity, for sorted lists of handles such as ModelContext::changedSince().
+    bool operator<(const ModelObject& other) const {
+        return m_record.data() < other.m_record.data();
+    }
     friend size_t qHash(const ModelObject& object, size_t seed = 0) {
         return ::qHash(static_cast<const void*>(object.m_record.data()), seed);
     }

@@ -136,6 +136,15 @@ TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     EXPECT_EQ(model.library(), library::allBookmarks(context()));
     model.setQuery(u"rust"_s);
     EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Trusty tools"_s}));
+
+    // Edits while no search is shown reach the next search all the same.
+    model.setQuery({});
+    edited.setTitle(u"Tea"_s);
+    QCoreApplication::processEvents();
+    Bookmark(model.library().front()).setTitle(u"Tea rust"_s);
+    QCoreApplication::processEvents();
+    model.setQuery(u"tea"_s);
+    EXPECT_EQ(titles(model), (QStringList{u"Tea rust"_s, u"Tea"_s}));
 }
 
 TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
