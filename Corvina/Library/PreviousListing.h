@@ -48,16 +48,6 @@ public:
         return std::nullopt;
     }
 
-    // The rows of the previous listing that find() did not return.
-    std::vector<std::size_t> unclaimed() const {
-        std::vector<std::size_t> rows;
-        for (std::size_t at = 0; at < m_rows.size(); ++at) {
-            if (!m_claimed[at])
-                rows.push_back(at);
-        }
-        return rows;
-    }
-
 private:
     static constexpr std::size_t kLookahead = 16;
     static constexpr int kMissesBeforeIndexing = 64;

@@ -109,9 +109,9 @@ const std::vector<TagCount>& TagCounter::update(const std::vector<Bookmark>& lib
 
 const std::vector<TagCount>& TagCounter::sorted(bool changed,
                                                 const std::vector<Bookmark>& library) {
-    // With canonically equal spellings the listing's order alone can change
-    // the answer (see below).
-    if (!changed && !m_tied)
+    // The listing's order follows from the store alone: with nothing
+    // changed, neither counts nor order can have.
+    if (!changed)
         return m_sorted;
 
     std::vector<TagCount> counts;
