@@ -7,6 +7,7 @@
 #include "Corvina/BookmarkRow/BookmarkRowDelegate.h"
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/LibraryList/DroppedLink.h"
+#include "Corvina/LibraryList/OpenAddress.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContext.h"
@@ -17,6 +18,8 @@
 #include <QDragEnterEvent>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMimeData>
 #include <QPainter>
 #include <QSplitter>
@@ -205,11 +208,27 @@ void ContentView::edit(const Bookmark& bookmark) {
 
 void ContentView::openInBrowser(const Bookmark& bookmark) {
     const QUrl url(bookmark.urlString(), QUrl::TolerantMode);
-    // Imported files can hold script and data addresses; handing those to
-    // the desktop would run them outside any page. They are only shown.
-    const QString scheme = url.scheme().toLower();
-    if (scheme == u"javascript" || scheme == u"data" || scheme == u"vbscript")
+    switch (openaddress::decide(url)) {
+    case openaddress::Decision::refuse:
         return;
+    case openaddress::Decision::ask: {
+        QMessageBox box(QMessageBox::Warning, tr("Open This Address?"),
+                        tr("\u201C%1\u201D is not a web address. Opening it may start a program "
+                           "on this computer.")
+                            .arg(bookmark.urlString()),
+                        QMessageBox::NoButton, window());
+        QPushButton* open = box.addButton(tr("Open"), QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() != open)
+            return;
+        break;
+    }
+    case openaddress::Decision::open:
+        break;
+    }
     QDesktopServices::openUrl(url);
 }
 

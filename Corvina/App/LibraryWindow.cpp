@@ -4,6 +4,7 @@
 #include "Corvina/App/SearchField.h"
 #include "Corvina/App/WindowCoordinator.h"
 #include "Corvina/Favicons/FaviconStore.h"
+#include "Corvina/Inbox/LibraryKeeper.h"
 #include "platform/Store/ModelContext.h"
 #include "platform/Symbols/Symbols.h"
 
@@ -52,7 +53,13 @@ LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordi
     toolBar->addWidget(m_searchField);
     connect(m_searchField, &QLineEdit::textChanged, m_content, &ContentView::setQuery);
 
+    m_saveStatus = new QLabel(this);
+    m_saveStatus->setObjectName(u"saveStatus"_s);
+    m_saveStatus->setTextFormat(Qt::PlainText);
+    m_saveStatus->hide();
+    statusBar()->addWidget(m_saveStatus, 1);
     m_fetchStatus = new QLabel(this);
+    m_fetchStatus->hide();
     statusBar()->addPermanentWidget(m_fetchStatus);
     statusBar()->hide();
     connect(m_content, &ContentView::faviconFetchStarted, this, &LibraryWindow::followFaviconFetch);
@@ -76,9 +83,31 @@ void LibraryWindow::followFaviconFetch(FaviconPrefetch* job) {
         m_fetchStatus->setText(tr("Fetching site icons\u2026 %1 of %2").arg(completed).arg(total));
     };
     show(0, job->total());
-    statusBar()->show();
+    m_fetchStatus->show();
+    updateStatusBar();
     connect(job, &FaviconPrefetch::progress, this, show);
-    connect(job, &FaviconPrefetch::finished, this, [this] { statusBar()->hide(); });
+    connect(job, &FaviconPrefetch::finished, this, [this] {
+        m_fetchStatus->hide();
+        updateStatusBar();
+    });
+}
+
+void LibraryWindow::watchSaving(LibraryKeeper& keeper) {
+    const auto show = [this, &keeper] {
+        const auto& failure = keeper.failure();
+        m_saveStatus->setVisible(failure.has_value());
+        if (failure)
+            m_saveStatus->setText(
+                tr("Changes could not be saved yet (%1). Corvina keeps trying.")
+                    .arg(failure->message));
+        updateStatusBar();
+    };
+    connect(&keeper, &LibraryKeeper::failureChanged, this, show);
+    show();
+}
+
+void LibraryWindow::updateStatusBar() {
+    statusBar()->setVisible(!m_saveStatus->isHidden() || !m_fetchStatus->isHidden());
 }
 
 void LibraryWindow::showEvent(QShowEvent* event) {
@@ -118,6 +147,10 @@ void LibraryWindow::startWorkOnce() {
 }
 
 void LibraryWindow::closeEvent(QCloseEvent* event) {
+    if (m_mayClose && !m_mayClose()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         leaveCount();

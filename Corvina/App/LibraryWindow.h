@@ -3,8 +3,10 @@
 #include "Corvina/App/ContentView.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class ImportExportFlows;
+class LibraryKeeper;
 class QLabel;
 class SearchField;
 class WindowCoordinator;
@@ -28,6 +30,10 @@ public:
     SearchField* searchField() const { return m_searchField; }
     ContentView* content() const { return m_content; }
     ImportExportFlows* flows() const { return m_flows; }
+    // Shows in the status bar while changes wait for the store to take them.
+    void watchSaving(LibraryKeeper& keeper);
+    // Asked before the window closes; false keeps it open.
+    void setCloseGuard(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
 
 Q_SIGNALS:
     // The window wants its add-bookmark form.
@@ -46,12 +52,15 @@ private:
     void leaveCount();
     void startWorkOnce();
     void followFaviconFetch(FaviconPrefetch* job);
+    void updateStatusBar();
 
     WindowCoordinator& m_coordinator;
     ImportExportFlows* m_flows = nullptr;
     ContentView* m_content = nullptr;
     SearchField* m_searchField = nullptr;
     QLabel* m_fetchStatus = nullptr;
+    QLabel* m_saveStatus = nullptr;
+    std::function<bool()> m_mayClose;
     bool m_counted = false;
     bool m_startWorkDone = false;
     bool m_startWorkPending = false;

@@ -9,11 +9,12 @@
 #include "Corvina/App/WindowCoordinator.h"
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/ImportExport/ExportFormat.h"
-#include "Corvina/Inbox/InboxWork.h"
+#include "Corvina/Inbox/LibraryKeeper.h"
 #include "Corvina/Library/LegacyMigration.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Settings/SettingsWindow.h"
 #include "Corvina/Settings/SyncStatus.h"
+#include "platform/Core/SystemLog.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContainer.h"
 #include "platform/Updater/UpdaterController.h"
@@ -24,8 +25,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QToolBar>
 #include <QUrl>
@@ -36,6 +39,15 @@ QuillanApp::~QuillanApp() {
     for (const QPointer<LibraryWindow>& window : std::as_const(m_windows))
         delete window.data();
     delete m_settingsWindow.data();
+    // The last chance for changes nobody was asked about (the session
+    // ending, say): one more save, and a line in the log if it fails.
+    if (m_keeper && m_keeper->unsavedChanges() > 0) {
+        const qsizetype unsaved = m_keeper->unsavedChanges();
+        if (const auto error = m_keeper->saveNow())
+            systemLog(QStringLiteral("Corvina: %1 unsaved changes lost at exit: %2")
+                          .arg(unsaved)
+                          .arg(error->message));
+    }
 }
 
 FaviconStore& QuillanApp::faviconStore() {
@@ -66,6 +78,9 @@ Result<std::unique_ptr<QuillanApp>, QString> QuillanApp::start(const AppLocation
     if (!container)
         return Failure{library::openFailureMessage(container.error())};
     app->m_container = std::move(container).value();
+    if (const QString& reason = app->m_container->readOnlyReason(); !reason.isEmpty())
+        standardErrorLine(library::readOnlyMessage(reason));
+    app->m_keeper = std::make_unique<LibraryKeeper>(app->m_container->mainContext());
 
     // 8.
     const std::optional<QString> legacyFolder =
@@ -94,6 +109,15 @@ LibraryWindow* QuillanApp::openWindow() {
     buildMenuBar(*window->menuBar(), *this);
     connect(window, &LibraryWindow::startWorkRequested, this, [this] { runWindowWork(false); });
     connect(window, &LibraryWindow::activationWorkRequested, this, [this] { runWindowWork(true); });
+    window->watchSaving(*m_keeper);
+    window->setCloseGuard([this, window] {
+        m_windows.removeAll(nullptr);
+        const bool last = std::none_of(m_windows.cbegin(), m_windows.cend(),
+                                       [window](const QPointer<LibraryWindow>& other) {
+                                           return other != window && other->isVisible();
+                                       });
+        return !last || mayCloseLastWindow(window);
+    });
     Q_EMIT windowOpened(window);
     window->show();
     return window;
@@ -108,10 +132,54 @@ void QuillanApp::bringToFront() {
 }
 
 void QuillanApp::runWindowWork(bool activation) {
-    // The index write runs on in the background; nobody waits for it.
-    (void)runInboxWork(m_container->mainContext());
+    // The index write runs on in the background; nobody waits for it. A
+    // failed save is the keeper's to try again.
+    m_keeper->runInboxWork();
     if (activation)
         m_syncStatus->refreshAccountStatus();
+}
+
+bool QuillanApp::mayCloseLastWindow(QWidget* window) {
+    while (m_keeper->unsavedChanges() > 0) {
+        const qsizetype unsaved = m_keeper->unsavedChanges();
+        const std::optional<store::StoreError> error = m_keeper->saveNow();
+        if (!error)
+            return true;
+        const QString what =
+            unsaved == 1 ? tr("1 change to the library could not be saved.")
+                         : tr("%1 changes to the library could not be saved.")
+                               .arg(QLocale().toString(qlonglong(unsaved)));
+        QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"),
+                        what + u' ' + tr("If you quit now, they will be lost."),
+                        QMessageBox::NoButton, window);
+        box.setInformativeText(error->message);
+        QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
+        QPushButton* drop = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(again);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == drop) {
+            systemLog(QStringLiteral("Corvina: %1 unsaved changes dropped at the user's request: %2")
+                          .arg(unsaved)
+                          .arg(error->message));
+            return true;
+        }
+        if (box.clickedButton() != again)
+            return false;
+    }
+    return true;
+}
+
+void QuillanApp::quit() {
+    QApplication::closeAllWindows();
+    m_windows.removeAll(nullptr);
+    // A window that kept its changes by refusing to close keeps the program.
+    for (const QPointer<LibraryWindow>& window : std::as_const(m_windows)) {
+        if (window->isVisible())
+            return;
+    }
+    QApplication::quit();
 }
 
 void QuillanApp::openSettings() {
@@ -215,8 +283,7 @@ void QuillanApp::runCommand(CommandId id) {
             window->close();
         break;
     case CommandId::quit:
-        QApplication::closeAllWindows();
-        QApplication::quit();
+        quit();
         break;
     case CommandId::undo:
         onFocus("undo");

@@ -14,6 +14,7 @@
 
 class CorvinaAppDelegate;
 class FaviconStore;
+class LibraryKeeper;
 
 class Preferences;
 class QNetworkAccessManager;
@@ -67,6 +68,13 @@ public:
 
     void newBookmark();
     static void focusSearch();
+    LibraryKeeper& keeper() { return *m_keeper; }
+    // Whether the last library window may close now: true when nothing
+    // unsaved would be lost, or the user chose to drop it. Asks over
+    // `window` when a save fails.
+    bool mayCloseLastWindow(QWidget* window);
+    // Quits once every window agreed to close.
+    void quit();
 
 Q_SIGNALS:
     void windowOpened(LibraryWindow* window);
@@ -84,6 +92,7 @@ private:
     std::unique_ptr<UpdateAlertPresenter> m_updatePresenter;
     std::unique_ptr<SyncStatus> m_syncStatus;
     std::unique_ptr<store::ModelContainer> m_container;
+    std::unique_ptr<LibraryKeeper> m_keeper;
     std::unique_ptr<CorvinaAppDelegate> m_appDelegate;
     QPointer<SettingsWindow> m_settingsWindow;
     QList<QPointer<LibraryWindow>> m_windows;

@@ -1,6 +1,6 @@
-#include "Corvina/App/CommandLine.h"
 #include "Corvina/App/CorvinaAppDelegate.h"
 #include "Corvina/App/QuillanApp.h"
+#include "Corvina/CommandLine/CommandLine.h"
 #include "platform/Core/HugePages.h"
 #include "platform/Core/SystemLog.h"
 #include "platform/SingleInstance/SingleInstance.h"
@@ -24,11 +24,10 @@ int main(int argc, char** argv) {
     if (cli::wantsCommandLine(arguments)) {
         if (cli::handlesWholeLibrary(arguments))
             hugepages::restartAskingForHugePages(argv);
+        cli::claimStandardDescriptors();
         QCoreApplication app(argc, argv);
         describe(app);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return cli::run(app.arguments(), out, err);
+        return cli::run(app.arguments());
     }
 
     QApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "Corvina/Favicons/IconImage.h"
 #include "platform/Core/BackgroundTask.h"
 #include "platform/Folders/AtomicWrite.h"
+#include "platform/Folders/RegularFile.h"
 #include "platform/Folders/StandardFolders.h"
 #include "platform/Notifications/NotificationCenter.h"
 
@@ -25,13 +26,14 @@ QString defaultCacheDir() {
 // A missing, unreadable or undecodable file is simply no icon: a file cut
 // short by a crash, or one that no longer decodes, is fetched again.
 std::optional<QImage> readCachedIcon(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (path.isEmpty())
         return std::nullopt;
     // A cache file larger than any download could be is not ours to decode.
-    if (file.size() > favicon::DownloadLimits{}.maxBytes * 4)
+    const auto bytes =
+        folders::readRegularFile(path, favicon::DownloadLimits{}.maxBytes * 4);
+    if (!bytes)
         return std::nullopt;
-    return favicon::decodeIcon(file.readAll());
+    return favicon::decodeIcon(bytes.value());
 }
 
 } // namespace

@@ -3,10 +3,9 @@
 #include "Corvina/ImportExport/JSONBackup.h"
 #include "Corvina/ImportExport/NetscapeHTML.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/Folders/RegularFile.h"
+
 #include <QMimeDatabase>
-#include <cerrno>
 
 const std::vector<BookmarkImporter>& ImporterRouter::registry() {
     static const std::vector<BookmarkImporter> readers = {
@@ -51,31 +50,12 @@ Result<std::vector<BookmarkPayload>, ImportError> ImporterRouter::readFile(const
     if (!reader)
         return Failure{ImportError{RouteError::unsupportedExtension(extension)}};
 
-    QFile file(path);
-    // Opening a folder works; reading it is what the system refuses.
-    if (QFileInfo(path).isDir())
-        return Failure{ImportError{RouteError::readFailed(qt_error_string(EISDIR))}};
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{ImportError{RouteError::readFailed(file.errorString())}};
-    // Read in pieces rather than by the reported size: a pipe or a device
-    // reports none, and must not grow without limit.
-    QByteArray bytes;
-    if (file.size() > 0 && file.size() <= kMaxFileBytes)
-        bytes.reserve(file.size());
-    constexpr qint64 kPiece = qint64(4) << 20;
-    while (true) {
-        const QByteArray piece = file.read(kPiece);
-        if (piece.isEmpty()) {
-            if (file.error() != QFileDevice::NoError)
-                return Failure{ImportError{RouteError::readFailed(file.errorString())}};
-            break;
-        }
-        if (bytes.size() + piece.size() > kMaxFileBytes)
-            return Failure{ImportError{RouteError::readFailed(
-                tr("The file is larger than %1 MB.").arg(kMaxFileBytes >> 20))}};
-        bytes += piece;
-    }
-    file.close();
+    // A FIFO or a device named like a bookmark file is refused before it
+    // is read: opening one could hang, and reading /dev/zero never ends.
+    auto read = folders::readRegularFile(path, kMaxFileBytes);
+    if (!read)
+        return Failure{ImportError{RouteError::readFailed(read.error().message)}};
+    const QByteArray bytes = std::move(read).value();
 
     auto parsed = reader->parse(bytes);
     if (!parsed)

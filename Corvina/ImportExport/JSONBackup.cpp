@@ -4,6 +4,7 @@
 #include "platform/Core/AsciiText.h"
 #include "platform/Core/IsoDate.h"
 #include "platform/Core/JsonText.h"
+#include "platform/Core/StringPool.h"
 
 #include <QSet>
 #include <algorithm>
@@ -240,7 +241,9 @@ private:
             QString tag;
             if (!take('"') || !readString(tag) || !next(']', closed))
                 return false;
-            out.append(std::move(tag));
+            // Read to the end all the same: the file must still be valid.
+            if (out.size() < kMaxTagsPerBookmark)
+                out.append(m_tags.intern(std::move(tag)));
         }
         return true;
     }
@@ -490,6 +493,7 @@ private:
     const char* const m_end;
     int m_depth = 0;
     QString m_key;     // reused: keys are short and many
+    StringPool m_tags; // a library's few hundred tags, shared by all its bookmarks
     QString m_scratch; // strings that are checked and dropped
     // The last string or key began with a dropped byte order mark. Such a
     // key counts as its remainder among the keys of its object, yet Qt's

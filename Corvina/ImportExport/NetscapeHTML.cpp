@@ -4,9 +4,11 @@
 #include "Corvina/ImportExport/PayloadText.h"
 #include "platform/Core/AsciiText.h"
 #include "platform/Core/IsoDate.h"
+#include "platform/Core/StringPool.h"
 #include "platform/Core/TextDecoding.h"
 
 #include <QSet>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <span>
@@ -122,52 +124,70 @@ void appendUnique(QStringList& list, QSet<QString>& seen, const QString& name) {
     }
 }
 
-void findEqualsSigns(QStringView line, std::vector<qsizetype>& positions) {
-    positions.clear();
-    for (qsizetype at = line.indexOf(u'='); at >= 0; at = line.indexOf(u'=', at + 1))
-        positions.push_back(at);
-}
-
-// `attribute`, given the positions of every "=" in the line: a link line is
-// asked for four attributes, and its icon data is then scanned once, not four
-// times. Each candidate is a "=" with the name before it, so candidates come
-// in the order of their matches' starts.
-std::optional<QStringView> attributeIn(QStringView line, QLatin1StringView name,
-                                       std::span<const qsizetype> equalsSigns) {
+// The value of each of `names`, each as attribute() gives it, in one pass
+// over the line's "=" signs: a link line is asked for four attributes, and
+// a line of a hundred million "=" must cost neither four passes nor a list
+// of their places.
+template <std::size_t N>
+std::array<std::optional<QStringView>, N>
+attributesIn(QStringView line, const std::array<QLatin1StringView, N>& names) {
+    std::array<std::optional<QStringView>, N> found{};
+    std::array<bool, N> settled{};
+    std::size_t open = N;
     const qsizetype size = line.size();
-    const qsizetype nameSize = name.size();
     // Once a quote has no partner to its right, no later value in that quote
-    // can close either; remembering it keeps hostile lines linear.
+    // can close either; remembering it keeps hostile lines linear. This holds
+    // whichever name led to the quote, so the names share it.
     bool doubleUnclosed = false, singleUnclosed = false;
-    for (const qsizetype equals : equalsSigns) {
+    for (qsizetype equals = line.indexOf(u'='); equals >= 0 && open > 0;
+         equals = line.indexOf(u'=', equals + 1)) {
         qsizetype nameEnd = equals;
         while (nameEnd > 0 && isPatternSpace(line[nameEnd - 1]))
             --nameEnd;
-        const qsizetype nameStart = nameEnd - nameSize;
-        if (nameStart < 0)
-            continue;
-        bool named = true;
-        for (qsizetype k = 0; k < nameSize && named; ++k)
-            named = nameCharMatches(line[nameStart + k], name[k].toLatin1());
-        if (!named)
-            continue;
-        qsizetype open = equals + 1;
-        while (open < size && isPatternSpace(line[open]))
-            ++open;
-        if (open >= size)
-            return std::nullopt;
-        const QChar quote = line[open];
-        bool& unclosed = quote == u'"' ? doubleUnclosed : singleUnclosed;
-        if ((quote != u'"' && quote != u'\'') || unclosed)
-            continue;
-        const qsizetype close = line.indexOf(quote, open + 1);
-        if (close < 0) {
-            unclosed = true;
-            continue;
+        // What follows this "=", worked out once for every name that precedes it.
+        enum class Value { unread, lineEnds, none, quoted } value = Value::unread;
+        QStringView quoted;
+        for (std::size_t n = 0; n < N; ++n) {
+            if (settled[n])
+                continue;
+            const qsizetype nameSize = names[n].size();
+            const qsizetype nameStart = nameEnd - nameSize;
+            if (nameStart < 0)
+                continue;
+            bool named = true;
+            for (qsizetype k = 0; k < nameSize && named; ++k)
+                named = nameCharMatches(line[nameStart + k], names[n][k].toLatin1());
+            if (!named)
+                continue;
+            if (value == Value::unread) {
+                value = Value::none;
+                qsizetype start = equals + 1;
+                while (start < size && isPatternSpace(line[start]))
+                    ++start;
+                const QChar quote = start < size ? line[start] : QChar();
+                bool& unclosed = quote == u'"' ? doubleUnclosed : singleUnclosed;
+                if (start >= size) {
+                    value = Value::lineEnds;
+                } else if ((quote == u'"' || quote == u'\'') && !unclosed) {
+                    const qsizetype close = line.indexOf(quote, start + 1);
+                    if (close < 0) {
+                        unclosed = true;
+                    } else {
+                        value = Value::quoted;
+                        quoted = line.sliced(start + 1, close - start - 1);
+                    }
+                }
+            }
+            // Nothing after the last "=": no later match can exist.
+            if (value == Value::lineEnds || value == Value::quoted) {
+                if (value == Value::quoted)
+                    found[n] = quoted;
+                settled[n] = true;
+                --open;
+            }
         }
-        return line.sliced(open + 1, close - open - 1);
     }
-    return std::nullopt;
+    return found;
 }
 
 class Reader {
@@ -231,8 +251,7 @@ private:
     }
 
     void link(QStringView line) {
-        findEqualsSigns(line, m_equalsSigns);
-        const auto href = attributeIn(line, QLatin1StringView("HREF"), m_equalsSigns);
+        const auto [href, addDate, lastModified, tagsValue] = netscape::linkAttributes(line);
         if (!href)
             return;
         const qsizetype open = indexOfCaseless(line, QLatin1StringView("<A"));
@@ -245,17 +264,16 @@ private:
         if (!url)
             return;
 
-        const auto readDate = [&](QLatin1StringView name) -> std::optional<QDateTime> {
-            const auto value = attributeIn(line, name, m_equalsSigns);
+        const auto readDate = [](const std::optional<QStringView>& value) {
             return value ? netscape::dateValue(*value) : std::nullopt;
         };
-        const std::optional<QDateTime> added = readDate(QLatin1StringView("ADD_DATE"));
-        const std::optional<QDateTime> modified = readDate(QLatin1StringView("LAST_MODIFIED"));
+        const std::optional<QDateTime> added = readDate(addDate);
+        const std::optional<QDateTime> modified = readDate(lastModified);
 
         BookmarkPayload payload;
         payload.id = QUuid::createUuid();
         payload.url = *url;
-        payload.tags = tags(line);
+        payload.tags = tags(tagsValue);
         payload.title = netscape::decodeEntities(line.sliced(openEnd + 1, close - openEnd - 1));
         if (payload.title.isEmpty())
             payload.title = url->absoluteString();
@@ -270,20 +288,25 @@ private:
         m_bookmarks.push_back(std::move(payload));
     }
 
-    QStringList tags(QStringView line) const {
-        const auto written = attributeIn(line, QLatin1StringView("TAGS"), m_equalsSigns);
+    QStringList tags(const std::optional<QStringView>& written) {
         if (!written)
             return m_folderTags; // shared, not copied: most links have no TAGS
         QStringList tags;
         QSet<QString> seen;
         const QString decoded = netscape::decodeEntities(*written);
-        for (const QStringView piece : QStringView(decoded).split(u',', Qt::SkipEmptyParts)) {
-            const QStringView name = trimmedHorizontal(piece);
+        for (qsizetype from = 0; from <= decoded.size() && tags.size() < kMaxTagsPerBookmark;) {
+            qsizetype comma = decoded.indexOf(u',', from);
+            if (comma < 0)
+                comma = decoded.size();
+            const QStringView name = trimmedHorizontal(QStringView(decoded).sliced(from, comma - from));
             if (!name.isEmpty())
-                appendUnique(tags, seen, name.toString());
+                appendUnique(tags, seen, m_tags.intern(name.toString()));
+            from = comma + 1;
         }
-        for (const QString& folder : m_folderTags)
-            appendUnique(tags, seen, folder);
+        for (const QString& folder : m_folderTags) {
+            if (tags.size() < kMaxTagsPerBookmark)
+                appendUnique(tags, seen, folder);
+        }
         return tags;
     }
 
@@ -292,7 +315,7 @@ private:
     // The tags the open folders give, outermost first, each name once.
     QStringList m_folderTags;
     std::vector<BookmarkPayload> m_bookmarks;
-    std::vector<qsizetype> m_equalsSigns; // of the current link line
+    StringPool m_tags; // a library's few hundred tags, shared by all its links
 };
 
 } // namespace
@@ -369,9 +392,14 @@ ParsedBookmarks NetscapeHTMLImporter::parse(QByteArrayView bytes) {
 namespace netscape {
 
 std::optional<QStringView> attribute(QStringView line, QLatin1StringView name) {
-    std::vector<qsizetype> equalsSigns;
-    findEqualsSigns(line, equalsSigns);
-    return attributeIn(line, name, equalsSigns);
+    return attributesIn(line, std::array{name})[0];
+}
+
+LinkAttributes linkAttributes(QStringView line) {
+    const auto [href, addDate, lastModified, tags] = attributesIn(
+        line, std::array{QLatin1StringView("HREF"), QLatin1StringView("ADD_DATE"),
+                         QLatin1StringView("LAST_MODIFIED"), QLatin1StringView("TAGS")});
+    return {href, addDate, lastModified, tags};
 }
 
 std::optional<QDateTime> dateValue(QStringView value) {

@@ -31,6 +31,13 @@ namespace netscape {
 // not anchored at a word boundary), or nothing. A view into `line`.
 std::optional<QStringView> attribute(QStringView line, QLatin1StringView name);
 
+// The four attributes a link line is read for, each exactly as attribute()
+// gives it, found in one pass over the line.
+struct LinkAttributes {
+    std::optional<QStringView> href, addDate, lastModified, tags;
+};
+LinkAttributes linkAttributes(QStringView line);
+
 // A date attribute's value as seconds since 1970: the whole value must be one
 // decimal number (sign, digits, fraction, exponent), nothing around it.
 // Values outside the years 1 to 9999 count as unreadable.

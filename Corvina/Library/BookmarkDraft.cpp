@@ -35,8 +35,8 @@ bool canSave(const BookmarkDraft& draft) {
            !trimSpacesAndTabs(draft.title).isEmpty();
 }
 
-std::optional<Bookmark> save(store::ModelContext& context, const BookmarkDraft& draft,
-                             const std::optional<Bookmark>& existing) {
+std::optional<Bookmark> write(store::ModelContext& context, const BookmarkDraft& draft,
+                              const std::optional<Bookmark>& existing) {
     const std::optional<Url> url = Url::parse(trimSpacesAndTabs(draft.url));
     if (!url)
         return std::nullopt;
@@ -54,7 +54,14 @@ std::optional<Bookmark> save(store::ModelContext& context, const BookmarkDraft& 
         written.emplace(QUuid::createUuid(), *url, title, draft.description, tags, isodate::now());
         context.insert(written->object());
     }
-    (void)context.save();
+    return written;
+}
+
+std::optional<Bookmark> save(store::ModelContext& context, const BookmarkDraft& draft,
+                             const std::optional<Bookmark>& existing) {
+    std::optional<Bookmark> written = write(context, draft, existing);
+    if (written)
+        (void)context.save();
     return written;
 }
 

@@ -31,11 +31,15 @@ QStringList parsedTags(const QString& tagsField);
 // The address parses (once trimmed) and the trimmed title is not empty.
 bool canSave(const BookmarkDraft& draft);
 
-// Writes the draft into `context` and saves it: a new bookmark when `existing`
-// is absent (fresh id, both dates now), otherwise the existing one's url,
-// title, note, tags and update time, in that order. A failed save is ignored
-// and its change stays in the context for the next save. Returns the bookmark
+// Writes the draft into `context`: a new bookmark when `existing` is absent
+// (fresh id, both dates now), otherwise the existing one's url, title, note,
+// tags and update time, in that order. Not saved. Returns the bookmark
 // written, or nothing when the address does not parse.
+std::optional<Bookmark> write(store::ModelContext& context, const BookmarkDraft& draft,
+                              const std::optional<Bookmark>& existing = std::nullopt);
+
+// write(), then a save. A failed save is ignored and its change stays in
+// the context for the next save.
 std::optional<Bookmark> save(store::ModelContext& context, const BookmarkDraft& draft,
                              const std::optional<Bookmark>& existing = std::nullopt);
 

@@ -15,6 +15,11 @@
 // The plain value twin of a bookmark: the unit of the JSON backup, of import
 // review and of the export document. Carries no reference to the store and
 // may be used on any thread.
+// Tags a bookmark read from a file keeps at most, in their order: no list
+// made by a person comes near, and a file of millions of tags on one
+// bookmark would otherwise cost gigabytes.
+inline constexpr qsizetype kMaxTagsPerBookmark = 1000;
+
 struct BookmarkPayload {
     QUuid id;
     Url url = *Url::parse(QStringLiteral("about:blank"));

@@ -2,14 +2,21 @@
 
 #include "Corvina/Library/Bookmark.h"
 #include "Corvina/Library/BookmarkPayload.h"
+#include "platform/Folders/RegularFile.h"
 #include "platform/Folders/StandardFolders.h"
+#include "platform/Store/ModelContext.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
 
 namespace library {
+namespace {
+// Far beyond any library the earlier format held; a bigger file is not one.
+constexpr qint64 kMaxLegacyFileBytes = qint64(512) << 20;
+} // namespace
 
 std::optional<QString> legacyFolder() {
     const auto support = folders::applicationSupport(folders::Create::no);
@@ -24,19 +31,14 @@ LegacyMigrationReport migrateLegacyBookmarks(store::ModelContext& context,
     if (!folder)
         return report;
     const QString path = *folder + QStringLiteral("/bookmarks.json");
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return report;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto read = folders::readRegularFile(path, kMaxLegacyFileBytes);
+    if (!read) {
         report.outcome = LegacyMigrationOutcome::unreadable;
         return report;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        report.outcome = LegacyMigrationOutcome::unreadable;
-        return report;
-    }
-    file.close();
+    const QByteArray& bytes = read.value();
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
@@ -53,6 +55,13 @@ LegacyMigrationReport migrateLegacyBookmarks(store::ModelContext& context,
     // A start that was killed after the save but before the file was moved
     // would otherwise import everything a second time: records that carry an
     // id already in the store are taken to be from that earlier run.
+    // In one write with the check: another process migrating the same file
+    // at the same start is seen.
+    auto write = context.beginWrite();
+    if (!write) {
+        report.outcome = LegacyMigrationOutcome::saveFailed;
+        return report;
+    }
     QSet<QUuid> present;
     for (const store::ModelObject& object : context.fetch({Bookmark::kCreatedAt}))
         present.insert(Bookmark(object).id());
@@ -69,7 +78,7 @@ LegacyMigrationReport migrateLegacyBookmarks(store::ModelContext& context,
     // Moving the file after a failed save would leave the records only in
     // memory; keep it so the next start tries again (the id check above keeps
     // that retry from doubling what a later save in this run writes).
-    if (!context.save()) {
+    if (!write->commit()) {
         report.outcome = LegacyMigrationOutcome::saveFailed;
         return report;
     }

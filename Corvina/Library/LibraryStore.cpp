@@ -25,9 +25,15 @@ QString openFailureMessage(const store::StoreError& error) {
     return QStringLiteral("Quillan: failed to open SwiftData store — ") + error.message;
 }
 
+QString readOnlyMessage(const QString& reason) {
+    return QStringLiteral("Corvina: the library can only be read (%1); changes will not be saved")
+        .arg(reason);
+}
+
 Result<std::unique_ptr<store::ModelContainer>, store::StoreError>
-openStore(const QString& filePath) {
+openStore(const QString& filePath, int busyTimeoutMs) {
     store::StoreConfiguration configuration;
+    configuration.busyTimeoutMs = busyTimeoutMs;
     configuration.filePath = filePath;
     configuration.allowsSave = true;
     configuration.cloudDatabase = store::CloudDatabase::automatic;

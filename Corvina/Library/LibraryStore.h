@@ -22,9 +22,17 @@ QString storeFilePath();
 
 // The text written to standard error when the store cannot be opened.
 QString openFailureMessage(const store::StoreError& error);
+// Said once when the store opened for reading only.
+QString readOnlyMessage(const QString& reason);
+
+// How long a save waits for another process's write: a window keeps the
+// user waiting no longer than this (its saves are tried again later); a
+// command waits long enough for another command's import to finish.
+inline constexpr int kWindowBusyTimeoutMs = 500;
+inline constexpr int kCommandBusyTimeoutMs = 10'000;
 
 Result<std::unique_ptr<store::ModelContainer>, store::StoreError>
-openStore(const QString& filePath);
+openStore(const QString& filePath, int busyTimeoutMs = kWindowBusyTimeoutMs);
 
 // The whole library in its order: newest `createdAt` first.
 std::vector<Bookmark> allBookmarks(const store::ModelContext& context);

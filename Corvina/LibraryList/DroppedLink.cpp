@@ -1,9 +1,9 @@
 #include "Corvina/LibraryList/DroppedLink.h"
 
 #include "platform/Extension/LinkFile.h"
+#include "platform/Folders/RegularFile.h"
 #include "platform/Url/Url.h"
 
-#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
@@ -15,10 +15,10 @@ namespace {
 const QString kMozUrl = u"text/x-moz-url"_s;
 
 std::optional<QString> readLinkFile(const QString& path, linkfile::Kind kind) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > linkfile::kMaxLinkFileBytes)
+    const auto bytes = folders::readRegularFile(path, linkfile::kMaxLinkFileBytes);
+    if (!bytes)
         return std::nullopt;
-    const std::optional<linkfile::Link> link = linkfile::parse(kind, file.readAll());
+    const std::optional<linkfile::Link> link = linkfile::parse(kind, bytes.value());
     return link ? std::optional(link->url) : std::nullopt;
 }
 

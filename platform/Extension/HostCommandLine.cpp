@@ -3,6 +3,7 @@
 #include "platform/Extension/LinkFile.h"
 #include "platform/Extension/StandardInput.h"
 #include "platform/Extension/TypeIdentifiers.h"
+#include "platform/Folders/RegularFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -100,10 +101,12 @@ std::optional<linkfile::Link> readLinkFile(const QString& path) {
         linkfile::kindForMimeType(QMimeDatabase().mimeTypeForFile(path).name());
     if (!kind)
         kind = linkfile::kindForFileName(path);
-    QFile file(path);
-    if (!kind || file.size() > linkfile::kMaxLinkFileBytes || !file.open(QIODevice::ReadOnly))
+    if (!kind)
         return std::nullopt;
-    return linkfile::parse(*kind, file.read(linkfile::kMaxLinkFileBytes + 1));
+    const auto bytes = folders::readRegularFile(path, linkfile::kMaxLinkFileBytes);
+    if (!bytes)
+        return std::nullopt;
+    return linkfile::parse(*kind, bytes.value());
 }
 
 ExtensionItem fileItem(const QString& path) {

@@ -1,49 +1,128 @@
 #include "platform/Folders/AtomicWrite.h"
 
 #include <QFile>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace folders {
 namespace {
 
-Result<void, QString> writeWithoutSync(const QString& path, const QByteArray& bytes) {
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open())
-        return Failure{file.errorString()};
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return Failure{file.errorString()};
-    // rename(2) replaces the old file in one step; QFile::rename would
-    // refuse an existing destination.
-    if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0)
-        return Failure{QString::fromLocal8Bit(std::strerror(errno))};
-    file.setAutoRemove(false);
-    return {};
+QString systemMessage(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The process's umask without changing it (umask(2) can only be read by
+// setting it, which would race with other threads creating files).
+mode_t currentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("Umask:"))
+                return mode_t(std::strtoul(line.constData() + 6, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 } // namespace
 
 Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes,
                                       Durability durability) {
-    if (durability == Durability::cached)
-        return writeWithoutSync(path, bytes);
-    QSaveFile file(path);
-    // Qt's default, stated because it matters: writing in place when the
-    // temporary file cannot be made would expose a torn file to readers.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return Failure{file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString message = file.errorString();
-        file.cancelWriting();
-        return Failure{message};
+    QByteArray target = QFile::encodeName(path);
+    struct stat link {};
+    if (::lstat(target.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        // The link stays; the file it points to is the one replaced.
+        if (char* resolved = ::realpath(target.constData(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        } else if (const QString pointee = QFileInfo(path).symLinkTarget(); !pointee.isEmpty()) {
+            target = QFile::encodeName(pointee); // the file it names is yet to be made
+        }
     }
-    if (!file.commit())
-        return Failure{file.errorString()};
+    struct stat existing {};
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        return Failure{systemMessage(EISDIR)};
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a pipe (/dev/stdout, say) is written to, never
+        // replaced by a file of the same name.
+        const int fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return Failure{systemMessage(errno)};
+        // Opened without blocking so that a pipe nobody reads fails at once;
+        // written with blocking so that a slow reader is waited for.
+        (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        const bool written = writeAll(fd, bytes);
+        const int error = errno;
+        if (::close(fd) != 0 && written)
+            return Failure{systemMessage(errno)};
+        if (!written)
+            return Failure{systemMessage(error)};
+        return {};
+    }
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Failure{systemMessage(errno)};
+    // Errors are told by the system's own words ("No space left on device"),
+    // and the temporary file never outlives a failure.
+    const auto fail = [&](int error) -> Result<void, QString> {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return Failure{systemMessage(error)};
+    };
+    // mkostemp makes the file private; the final file gets the permissions
+    // the file it replaces had, or those a new file would get.
+    const mode_t mode = exists ? existing.st_mode & 07777 : (0666 & ~currentUmask());
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    if (!writeAll(fd, bytes))
+        return fail(errno);
+    if (durability == Durability::synced && ::fsync(fd) != 0)
+        return fail(errno);
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return Failure{systemMessage(error)};
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return Failure{systemMessage(error)};
+    }
+    if (durability == Durability::synced) {
+        // The rename itself lives in the folder; without this a power cut
+        // can bring the old file back.
+        const QByteArray folder =
+            QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
+        const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd >= 0) {
+            (void)::fsync(folderFd);
+            ::close(folderFd);
+        }
+    }
     return {};
 }
 

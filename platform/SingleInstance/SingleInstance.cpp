@@ -85,12 +85,13 @@ QString SingleInstance::serverName(const QString& application) {
 }
 
 bool SingleInstance::handOff(const QString& name, const QStringList& arguments,
-                             std::chrono::milliseconds timeout) {
+                             std::chrono::milliseconds timeout,
+                             std::chrono::milliseconds answerTimeout) {
     QLocalSocket socket;
     socket.connectToServer(name);
-    const QDeadlineTimer deadline(timeout);
-    if (!socket.waitForConnected(int(deadline.remainingTime())))
+    if (!socket.waitForConnected(int(timeout.count())))
         return false;
+    const QDeadlineTimer deadline(answerTimeout);
     socket.write(frame(arguments));
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(int(deadline.remainingTime())))

@@ -13,7 +13,11 @@
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
+    // Connecting fails at once when nobody listens; a running instance that
+    // took the connection may be busy (a large import on its main thread),
+    // and is given far longer to answer before a second one starts beside it.
     static constexpr std::chrono::milliseconds kDefaultTimeout{1000};
+    static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{10'000};
     // Far more than any list of links a desktop hands over.
     static constexpr qint64 kMaxMessageBytes = 1024 * 1024;
 
@@ -24,10 +28,11 @@ public:
 
     // Sends `arguments` to the running instance and waits for its receipt.
     // True when it took them; false when there is none or it did not answer
-    // in time. Blocks for at most about `timeout`; used before the event
-    // loop runs.
+    // in time. Blocks for at most about `timeout` to connect and
+    // `answerTimeout` more for the answer; used before the event loop runs.
     static bool handOff(const QString& name, const QStringList& arguments,
-                        std::chrono::milliseconds timeout = kDefaultTimeout);
+                        std::chrono::milliseconds timeout = kDefaultTimeout,
+                        std::chrono::milliseconds answerTimeout = kDefaultAnswerTimeout);
 
     explicit SingleInstance(QObject* parent = nullptr);
 

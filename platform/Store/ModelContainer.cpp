@@ -1,16 +1,26 @@
 #include "platform/Store/ModelContainer.h"
 
+#include "platform/Core/FaultPoint.h"
 #include "platform/Store/Sqlite.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace store {
 namespace {
 
 // Numbered schema migrations; the file's PRAGMA user_version says how many
 // have run. Stored files depend on these staying as they are.
-constexpr int kCurrentVersion = 1;
+//   1: the entity's table and corvina_metadata
+//   2: corvina_receipts; the entity's row ids never used twice
+constexpr int kCurrentVersion = 2;
 
 const char* columnType(AttributeType type) {
     return type == AttributeType::Date ? "INTEGER" : "TEXT";
@@ -23,14 +33,9 @@ Result<int, StoreError> readUserVersion(SqliteDatabase& database) {
     return static_cast<int>(statement.columnInt64(0));
 }
 
-// Reads the file without writing to it: a file we refuse stays byte for byte
-// as it was.
-Result<void, StoreError> validateExisting(const QString& path, const EntitySchema& schema) {
-    auto opened = SqliteDatabase::open(path, SqliteDatabase::Access::readOnly);
-    if (!opened)
-        return Failure{opened.error()};
-    SqliteDatabase& database = *opened.value();
-
+// Reads the file without writing to it, beyond recovering what a crash left
+// (which any reader must do): a file we refuse stays as it was.
+Result<void, StoreError> validate(SqliteDatabase& database, const EntitySchema& schema) {
     SqliteStatement tables(database, "SELECT name FROM sqlite_master WHERE type = 'table'");
     if (!tables.isValid())
         return Failure{database.lastError(StoreError::Code::cannotOpen)};
@@ -65,15 +70,19 @@ Result<void, StoreError> validateExisting(const QString& path, const EntitySchem
 }
 
 Result<void, StoreError> migrate(SqliteDatabase& database, const EntitySchema& schema) {
+    if (auto version = readUserVersion(database); !version || version.value() >= kCurrentVersion)
+        return version ? Result<void, StoreError>() : Failure{version.error()};
+
+    SqliteTransaction transaction(database);
+    if (auto begun = transaction.begin(); !begun)
+        return begun;
+    // Read again under the write lock: another process may have migrated
+    // the file while this one waited for it.
     auto version = readUserVersion(database);
     if (!version)
         return Failure{version.error()};
     if (version.value() >= kCurrentVersion)
         return {};
-
-    SqliteTransaction transaction(database);
-    if (auto begun = transaction.begin(); !begun)
-        return begun;
     if (version.value() < 1) {
         QByteArray columns;
         for (const AttributeSpec& attribute : schema.attributes)
@@ -98,37 +107,203 @@ Result<void, StoreError> migrate(SqliteDatabase& database, const EntitySchema& s
             metadata.reset();
         }
     }
+    if (version.value() < 2) {
+        if (auto made = database.exec(
+                "CREATE TABLE corvina_receipts (name TEXT PRIMARY KEY) WITHOUT ROWID");
+            !made)
+            return made;
+        // Plain row ids come back once the highest is deleted; another
+        // process would then take a new object for an old one it knows.
+        QByteArray columns, names;
+        for (const AttributeSpec& attribute : schema.attributes) {
+            columns += ", " + quotedIdentifier(attribute.name) + ' ' + columnType(attribute.type);
+            names += ", " + quotedIdentifier(attribute.name);
+        }
+        const QByteArray table = quotedIdentifier(schema.entityName);
+        const QByteArray rebuilt = quotedIdentifier(schema.entityName + QStringLiteral("_v2"));
+        for (const QByteArray& statement :
+             {"CREATE TABLE " + rebuilt + " (rowid INTEGER PRIMARY KEY AUTOINCREMENT" + columns +
+                  ")",
+              "INSERT INTO " + rebuilt + " (rowid" + names + ") SELECT rowid" + names + " FROM " +
+                  table,
+              "DROP TABLE " + table, "ALTER TABLE " + rebuilt + " RENAME TO " + table}) {
+            if (auto done = database.exec(statement.constData()); !done)
+                return done;
+        }
+    }
     const QByteArray setVersion = "PRAGMA user_version = " + QByteArray::number(kCurrentVersion);
     if (auto set = database.exec(setVersion.constData()); !set)
         return set;
+    faultpoint::reach("store.migrate.beforeCommit");
     return transaction.commit();
 }
 
-Result<std::unique_ptr<SqliteDatabase>, StoreError> openDatabase(const QString& path,
-                                                                 const EntitySchema& schema) {
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        if (auto valid = validateExisting(path, schema); !valid)
-            return Failure{valid.error()};
+Result<void, StoreError> useWriteAheadLog(SqliteDatabase& database) {
+    // One writer, many readers; a save is one WAL append.
+    SqliteStatement journal(database, "PRAGMA journal_mode = WAL");
+    if (!journal.isValid() || journal.step() != SQLITE_ROW)
+        return Failure{database.lastError(StoreError::Code::cannotOpen)};
+    return database.exec("PRAGMA synchronous = NORMAL");
+}
+
+QString systemMessage(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void syncFolderOf(const QByteArray& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
     }
-    auto opened = SqliteDatabase::open(path, SqliteDatabase::Access::readWrite);
-    if (!opened)
-        return opened;
+}
+
+const QString kCreatingMarker = QStringLiteral(".creating-");
+
+// Files a creation killed half-way left behind: ".<name>.creating-<pid>"
+// (and its journals) whose process is gone. A living creator's are kept.
+void removeAbandonedCreations(const QString& path) {
+    const QFileInfo store(path);
+    const QDir folder = store.absoluteDir();
+    const QString prefix = u'.' + store.fileName() + kCreatingMarker;
+    const QStringList leftovers =
+        folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : leftovers) {
+        const QString rest = name.mid(prefix.size());
+        bool numeric = false;
+        const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);
+        if (!numeric || pid <= 0)
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        QFile::remove(folder.filePath(name));
+    }
+}
+
+// Makes the store under a temporary name, sets it up completely, and links
+// it into place, so that no process ever sees a file without its tables.
+// A store another process made meanwhile wins; this one is thrown away.
+Result<void, StoreError> createAtomically(const QString& path, const EntitySchema& schema) {
+    const QFileInfo store(path);
+    const QString temporary = store.absoluteDir().filePath(
+        u'.' + store.fileName() + kCreatingMarker + QString::number(::getpid()));
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        (void)::unlink((temporaryName + suffix).constData());
+    {
+        auto opened = SqliteDatabase::open(temporary, SqliteDatabase::Access::readWrite);
+        if (!opened)
+            return Failure{opened.error()};
+        if (auto wal = useWriteAheadLog(*opened.value()); !wal)
+            return Failure{StoreError{StoreError::Code::cannotOpen, wal.error().message,
+                                      wal.error().sqliteCode}};
+        if (auto migrated = migrate(*opened.value(), schema); !migrated) {
+            (void)::unlink(temporaryName.constData());
+            return Failure{StoreError{StoreError::Code::cannotOpen, migrated.error().message,
+                                      migrated.error().sqliteCode}};
+        }
+        // Closing the last connection folds the WAL into the file and removes it.
+    }
+    const int fd = ::open(temporaryName.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+    faultpoint::reach("store.create.beforeLink");
+    const QByteArray finalName = QFile::encodeName(path);
+    // link(2) never replaces: a store made meanwhile by another process
+    // keeps whatever it may already hold.
+    int linked = ::link(temporaryName.constData(), finalName.constData());
+    int error = linked == 0 ? 0 : errno;
+    if (linked != 0 && error != EEXIST) {
+        // File systems without hard links.
+        linked = ::renameat2(AT_FDCWD, temporaryName.constData(), AT_FDCWD,
+                             finalName.constData(), RENAME_NOREPLACE);
+        error = linked == 0 ? 0 : errno;
+    }
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        (void)::unlink((temporaryName + suffix).constData());
+    if (linked != 0 && error != EEXIST)
+        return Failure{StoreError{StoreError::Code::cannotOpen, systemMessage(error)}};
+    syncFolderOf(finalName);
+    return {};
+}
+
+struct Opened {
+    std::unique_ptr<SqliteDatabase> database;
+    QString readOnlyReason;
+};
+
+// What is left when the store cannot be written: reading it as it stands.
+Result<Opened, StoreError> openForReading(const QString& path, const EntitySchema& schema,
+                                          const StoreError& why) {
+    for (const auto access :
+         {SqliteDatabase::Access::readOnly, SqliteDatabase::Access::immutable}) {
+        auto opened = SqliteDatabase::open(path, access);
+        if (!opened)
+            continue;
+        // Reading a WAL file without write access to its folder needs the
+        // immutable form; the plain form fails at the first statement.
+        auto valid = validate(*opened.value(), schema);
+        if (!valid) {
+            if (valid.error().code == StoreError::Code::schemaMismatch ||
+                valid.error().code == StoreError::Code::notADatabase)
+                return Failure{valid.error()};
+            continue;
+        }
+        return Opened{std::move(opened).value(), why.message};
+    }
+    return Failure{why};
+}
+
+Result<Opened, StoreError> openDatabase(const QString& path, const EntitySchema& schema,
+                                        int busyTimeoutMs) {
+    if (path.isEmpty()) {
+        auto opened = SqliteDatabase::open(path, SqliteDatabase::Access::readWrite);
+        if (!opened)
+            return Failure{opened.error()};
+        if (auto migrated = migrate(*opened.value(), schema); !migrated)
+            return Failure{StoreError{StoreError::Code::cannotOpen, migrated.error().message}};
+        return Opened{std::move(opened).value(), {}};
+    }
+    removeAbandonedCreations(path);
+    if (!QFileInfo::exists(path)) {
+        if (auto created = createAtomically(path, schema); !created && !QFileInfo::exists(path))
+            return Failure{created.error()};
+    }
+    // Never created here: the file exists, made whole above or by an
+    // earlier start. Opened for writing even to look at it, so that a hot
+    // journal or WAL left by a crash is rolled back or forward now; a
+    // read-only connection could not, and would fail on it for good.
+    auto opened =
+        SqliteDatabase::open(path, SqliteDatabase::Access::readWriteExisting, busyTimeoutMs);
+    if (!opened) {
+        if (isReadOnlyCondition(opened.error().sqliteCode))
+            return openForReading(path, schema, opened.error());
+        return Failure{opened.error()};
+    }
     SqliteDatabase& database = *opened.value();
-    if (!path.isEmpty()) {
-        // One writer, many readers; a save is one WAL append.
-        SqliteStatement journal(database, "PRAGMA journal_mode = WAL");
-        if (!journal.isValid() || journal.step() != SQLITE_ROW)
-            return Failure{database.lastError(StoreError::Code::cannotOpen)};
-        if (auto set = database.exec("PRAGMA synchronous = NORMAL"); !set)
-            return Failure{StoreError{StoreError::Code::cannotOpen, set.error().message}};
+    if (auto valid = validate(database, schema); !valid) {
+        if (isReadOnlyCondition(valid.error().sqliteCode))
+            return openForReading(path, schema, valid.error());
+        return Failure{valid.error()};
+    }
+    if (auto wal = useWriteAheadLog(database); !wal) {
+        if (isReadOnlyCondition(wal.error().sqliteCode))
+            return openForReading(path, schema, wal.error());
+        return Failure{StoreError{StoreError::Code::cannotOpen, wal.error().message,
+                                  wal.error().sqliteCode}};
     }
     if (auto migrated = migrate(database, schema); !migrated) {
+        if (isReadOnlyCondition(migrated.error().sqliteCode))
+            return openForReading(path, schema, migrated.error());
         StoreError error = migrated.error();
         if (error.code == StoreError::Code::writeFailed)
             error.code = StoreError::Code::cannotOpen;
         return Failure{error};
     }
-    return opened;
+    return Opened{std::move(opened).value(), {}};
 }
 
 } // namespace
@@ -142,10 +317,17 @@ ModelContainer::~ModelContainer() = default;
 
 Result<std::unique_ptr<ModelContainer>, StoreError>
 ModelContainer::open(const EntitySchema& schema, const StoreConfiguration& configuration) {
-    auto database = openDatabase(configuration.filePath, schema);
-    if (!database)
-        return Failure{database.error()};
-    return std::unique_ptr<ModelContainer>(new ModelContainer(schema, std::move(database).value()));
+    auto opened = openDatabase(configuration.filePath, schema, configuration.busyTimeoutMs);
+    if (!opened)
+        return Failure{opened.error()};
+    std::unique_ptr<ModelContainer> container(
+        new ModelContainer(schema, std::move(opened.value().database)));
+    container->m_readOnlyReason = opened.value().readOnlyReason;
+    if (!container->m_readOnlyReason.isEmpty() || !configuration.allowsSave)
+        container->m_context->setReadOnly(container->m_readOnlyReason.isEmpty()
+                                              ? QStringLiteral("saving is not allowed")
+                                              : container->m_readOnlyReason);
+    return container;
 }
 
 Result<std::unique_ptr<ModelContainer>, StoreError>

@@ -18,12 +18,22 @@ struct StoreConfiguration {
     // Carried for fidelity with the design; this platform has no cloud
     // service, so the store is always local.
     CloudDatabase cloudDatabase = CloudDatabase::automatic;
+    // How long a save waits for another process's write to finish before it
+    // fails. A window keeps this short (it retries later without freezing);
+    // a command can afford to wait.
+    int busyTimeoutMs = 2000;
 };
 
 // Owns the database connection and the main context. Opening creates the file
 // and its table when missing, switches to WAL and migrates older schema
 // versions; it fails without touching a file that is not a database or that
 // holds another entity.
+//
+// A new file appears whole: it is made and set up under a temporary name,
+// then linked into place, so a crash during the first start leaves no half
+// made store behind. Opening recovers what a crash left (a hot journal or
+// WAL). A store that can be read but not written (a read-only folder, say)
+// opens for reading; every save then fails and readOnlyReason() says why.
 class ModelContainer {
 public:
     // The schema must outlive the container: objects refer to it by address.
@@ -35,6 +45,8 @@ public:
 
     const EntitySchema& schema() const { return m_schema; }
     ModelContext& mainContext() { return *m_context; }
+    // Empty unless the store was opened for reading only.
+    const QString& readOnlyReason() const { return m_readOnlyReason; }
 
 private:
     ModelContainer(const EntitySchema& schema, std::unique_ptr<SqliteDatabase> database);
@@ -42,6 +54,7 @@ private:
     const EntitySchema& m_schema;
     std::unique_ptr<SqliteDatabase> m_database;
     std::unique_ptr<ModelContext> m_context;
+    QString m_readOnlyReason;
 };
 
 } // namespace store

@@ -1,14 +1,18 @@
 #include "platform/Store/ModelContext.h"
 
+#include "platform/Core/FaultPoint.h"
+#include "platform/Core/StringPool.h"
 #include "platform/Store/ObjectRecord.h"
 #include "platform/Store/Sqlite.h"
 #include "platform/Store/StringListCodec.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <QUuid>
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <sqlite3.h>
 
 namespace store {
@@ -32,6 +36,12 @@ struct ModelContext::Private {
     // changes up to journalFloor are forgotten.
     std::vector<std::pair<quint64, RecordPtr>> journal;
     quint64 journalFloor = 0;
+    // What PRAGMA data_version said when the context last read the store;
+    // another value means another process has committed since.
+    std::optional<qint64> dataVersion;
+    QString readOnlyReason;
+    // The open write, if any: one at a time.
+    std::unique_ptr<SqliteTransaction> write;
 
     QByteArray insertSql, updateSql, deleteSql, selectSql;
 };
@@ -141,22 +151,26 @@ ModelContext::~ModelContext() {
         record->context = nullptr;
 }
 
-Result<void, StoreError> ModelContext::loadAll() {
-    if (d->loaded)
-        return {};
-    SqliteStatement select(d->database, d->selectSql.constData());
+namespace {
+
+// Every stored row, in rowid order, as records of `context` (not yet
+// placed in it).
+Result<std::vector<RecordPtr>, StoreError> readRows(SqliteDatabase& database, const QByteArray& sql,
+                                                    const EntitySchema& schema,
+                                                    ModelContext* context) {
+    SqliteStatement select(database, sql.constData());
     if (!select.isValid())
-        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
-    std::vector<RecordPtr> loaded;
-    const auto& attributes = m_schema.attributes;
+        return Failure{database.lastError(StoreError::Code::cannotOpen)};
+    std::vector<RecordPtr> rows;
+    const auto& attributes = schema.attributes;
     // List elements repeat across objects (a library uses a few hundred tags
     // on thousands of bookmarks): equal elements share one string.
-    QSet<QString> elements;
+    StringPool elements;
     int code;
     while ((code = select.step()) == SQLITE_ROW) {
         RecordPtr record(new ObjectRecord);
-        record->schema = &m_schema;
-        record->context = this;
+        record->schema = &schema;
+        record->context = context;
         record->rowId = select.columnInt64(0);
         record->values.reserve(attributes.size());
         for (size_t i = 0; i < attributes.size(); ++i) {
@@ -164,21 +178,123 @@ Result<void, StoreError> ModelContext::loadAll() {
             if (attributes[i].type == AttributeType::StringList) {
                 QStringList list = value.toStringList();
                 for (QString& element : list)
-                    element = *elements.insert(element);
+                    element = elements.intern(std::move(element));
                 value = QVariant(std::move(list));
             }
             record->values.push_back(std::move(value));
         }
-        loaded.push_back(std::move(record));
+        rows.push_back(std::move(record));
     }
     if (code != SQLITE_DONE)
-        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+        return Failure{database.lastError(StoreError::Code::cannotOpen)};
+    return rows;
+}
+
+bool sameValues(const ObjectRecord& a, const ObjectRecord& b) {
+    const auto& attributes = a.schema->attributes;
+    for (size_t i = 0; i < attributes.size(); ++i) {
+        if (compareValues(attributes[i].type, a.values[i], b.values[i]) != 0)
+            return false;
+        // The sort comparison joins list elements; two lists that join alike
+        // ("a,b" against "a" and "b") still differ.
+        if (attributes[i].type == AttributeType::StringList &&
+            a.values[i].toStringList() != b.values[i].toStringList())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Result<void, StoreError> ModelContext::loadAll() {
+    if (d->loaded)
+        return {};
+    // Read before the rows: a commit in between makes the next check look
+    // again, which costs a read but never misses a change.
+    d->dataVersion = d->database.dataVersion();
+    auto rows = readRows(d->database, d->selectSql, m_schema, this);
+    if (!rows)
+        return Failure{rows.error()};
+    std::vector<RecordPtr> loaded = std::move(rows).value();
     d->loaded = true;
     // Objects inserted before the first load come after the stored ones.
     loaded.insert(loaded.end(), d->live.begin(), d->live.end());
     d->live = std::move(loaded);
     for (const RecordPtr& record : d->live)
         record->sequence = d->nextSequence++;
+    return {};
+}
+
+Result<void, StoreError> ModelContext::catchUp() {
+    if (!d->loaded)
+        return loadAll();
+    const std::optional<qint64> version = d->database.dataVersion();
+    if (version && version == d->dataVersion)
+        return {};
+    auto rows = readRows(d->database, d->selectSql, m_schema, this);
+    if (!rows)
+        return Failure{rows.error()};
+    d->dataVersion = version;
+
+    QHash<qint64, ObjectRecord*> known;
+    known.reserve(qsizetype(d->live.size() + d->deletes.size()));
+    for (const RecordPtr& record : d->live) {
+        if (record->rowId != 0)
+            known.insert(record->rowId, record.data());
+    }
+    for (const RecordPtr& record : d->deletes)
+        known.insert(record->rowId, record.data());
+
+    QSet<qint64> stored;
+    stored.reserve(qsizetype(rows->size()));
+    for (RecordPtr& row : rows.value()) {
+        stored.insert(row->rowId);
+        ObjectRecord* mine = known.value(row->rowId);
+        if (!mine) {
+            // Made by another process.
+            row->sequence = d->nextSequence++;
+            d->live.push_back(row);
+            journal(row.data());
+            continue;
+        }
+        // A deletion or an edit made here and not yet saved wins.
+        if (mine->deleted || mine->pendingUpdate || sameValues(*mine, *row))
+            continue;
+        mine->values = std::move(row->values);
+        ++mine->revision;
+        journal(mine);
+    }
+
+    std::vector<RecordPtr> gone;
+    for (const RecordPtr& record : d->live) {
+        if (record->rowId != 0 && !stored.contains(record->rowId))
+            gone.push_back(record);
+    }
+    for (const RecordPtr& record : gone) {
+        if (record->pendingUpdate) {
+            // Deleted elsewhere while edited here: the edit is kept, as a
+            // new object.
+            record->pendingUpdate = false;
+            d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), record),
+                             d->updates.end());
+            record->rowId = 0;
+            record->pendingInsert = true;
+            d->inserts.push_back(record);
+            journal(record.data());
+            continue;
+        }
+        record->deleted = true;
+        record->context = nullptr;
+        d->live.erase(std::remove(d->live.begin(), d->live.end(), record), d->live.end());
+        journal(record.data());
+    }
+    // Deleted here and there: nothing left to delete.
+    std::erase_if(d->deletes, [&](const RecordPtr& record) {
+        if (stored.contains(record->rowId))
+            return false;
+        record->context = nullptr;
+        return true;
+    });
     return {};
 }
 
@@ -189,16 +305,20 @@ constexpr std::size_t kJournalLimit = 4096;
 } // namespace
 
 void ModelContext::noteChange(ObjectRecord* record) {
+    journal(record);
+    if (!record->deleted && !record->pendingInsert && !record->pendingUpdate) {
+        record->pendingUpdate = true;
+        d->updates.emplace_back(record);
+    }
+}
+
+void ModelContext::journal(ObjectRecord* record) {
     ++d->changeCount;
     if (d->journal.size() == kJournalLimit) {
         d->journal.clear();
         d->journalFloor = d->changeCount - 1;
     }
     d->journal.emplace_back(d->changeCount, RecordPtr(record));
-    if (!record->deleted && !record->pendingInsert && !record->pendingUpdate) {
-        record->pendingUpdate = true;
-        d->updates.emplace_back(record);
-    }
     if (d->changeQueued)
         return;
     d->changeQueued = true;
@@ -403,16 +523,50 @@ bool ModelContext::hasChanges() const {
     return !d->inserts.empty() || !d->updates.empty() || !d->deletes.empty();
 }
 
+qsizetype ModelContext::pendingChangeCount() const {
+    return qsizetype(d->inserts.size() + d->updates.size() + d->deletes.size());
+}
+
+void ModelContext::setReadOnly(const QString& reason) {
+    d->readOnlyReason = reason;
+}
+
 Result<void, StoreError> ModelContext::save() {
     if (!hasChanges())
         return {};
-    SqliteTransaction transaction(d->database);
-    if (auto begun = transaction.begin(); !begun)
-        return begun;
+    auto write = beginWrite();
+    if (!write)
+        return Failure{write.error()};
+    return write->commit();
+}
+
+Result<StoreWrite, StoreError> ModelContext::beginWrite() {
+    if (!d->readOnlyReason.isEmpty())
+        return Failure{StoreError{StoreError::Code::readOnly,
+                                  QStringLiteral("the library is read-only: ") +
+                                      d->readOnlyReason}};
+    if (d->write)
+        return Failure{StoreError{StoreError::Code::writeFailed,
+                                  QStringLiteral("another write is still open")}};
+    auto transaction = std::make_unique<SqliteTransaction>(d->database);
+    if (auto begun = transaction->begin(); !begun) {
+        StoreError error = begun.error();
+        if ((error.sqliteCode & 0xff) == SQLITE_BUSY)
+            error.message = QStringLiteral("another program is writing to the library (%1)")
+                                .arg(error.message);
+        return Failure{error};
+    }
+    if (auto caughtUp = catchUp(); !caughtUp)
+        return Failure{StoreError{StoreError::Code::writeFailed, caughtUp.error().message,
+                                  caughtUp.error().sqliteCode}};
+    d->write = std::move(transaction);
+    return StoreWrite(*this);
+}
+
+Result<void, StoreError> ModelContext::writePending() {
     const auto failed = [&] {
         return Failure{d->database.lastError(StoreError::Code::writeFailed)};
     };
-
     if (!d->deletes.empty()) {
         SqliteStatement statement(d->database, d->deleteSql.constData());
         if (!statement.isValid())
@@ -437,36 +591,112 @@ Result<void, StoreError> ModelContext::save() {
             statement.reset();
         }
     }
+    return {};
+}
+
+StoreWrite::StoreWrite(ModelContext& context)
+    : m_context(&context) {}
+
+StoreWrite::StoreWrite(StoreWrite&& other) noexcept
+    : m_context(std::exchange(other.m_context, nullptr))
+    , m_open(std::exchange(other.m_open, false))
+    , m_added(std::move(other.m_added))
+    , m_dropped(std::move(other.m_dropped)) {}
+
+StoreWrite::~StoreWrite() {
+    // Rolled back by the transaction's own destructor unless committed.
+    if (m_context && m_open)
+        m_context->d->write.reset();
+}
+
+Result<QSet<QString>, StoreError> StoreWrite::receipts(const QString& prefix) const {
+    SqliteDatabase& database = m_context->d->database;
+    SqliteStatement select(database,
+                           "SELECT name FROM corvina_receipts WHERE substr(name, 1, ?) = ?");
+    if (!select.isValid())
+        return Failure{database.lastError(StoreError::Code::writeFailed)};
+    const QByteArray utf8 = prefix.toUtf8();
+    select.bindInt64(1, prefix.size());
+    select.bindText(2, utf8);
+    QSet<QString> names;
+    int code;
+    while ((code = select.step()) == SQLITE_ROW)
+        names.insert(select.columnString(0));
+    if (code != SQLITE_DONE)
+        return Failure{database.lastError(StoreError::Code::writeFailed)};
+    return names;
+}
+
+void StoreWrite::addReceipt(const QString& name) {
+    m_added.append(name);
+}
+
+void StoreWrite::dropReceipt(const QString& name) {
+    m_dropped.append(name);
+}
+
+Result<void, StoreError> StoreWrite::commit() {
+    if (!m_context || !m_open)
+        return Failure{StoreError{StoreError::Code::writeFailed,
+                                  QStringLiteral("the write was already ended")}};
+    ModelContext::Private& d = *m_context->d;
+    SqliteDatabase& database = d.database;
+    const auto failed = [&] {
+        return Failure{database.lastError(StoreError::Code::writeFailed)};
+    };
+    if (auto written = m_context->writePending(); !written)
+        return written;
     // Row ids are handed to the objects only once the commit has succeeded,
     // so a failed save leaves every object exactly as it was.
     std::vector<qint64> newRowIds;
-    newRowIds.reserve(d->inserts.size());
-    if (!d->inserts.empty()) {
-        SqliteStatement statement(d->database, d->insertSql.constData());
+    newRowIds.reserve(d.inserts.size());
+    if (!d.inserts.empty()) {
+        SqliteStatement statement(database, d.insertSql.constData());
         if (!statement.isValid())
             return failed();
-        for (const RecordPtr& record : d->inserts) {
+        for (const RecordPtr& record : d.inserts) {
             bindAll(statement, *record);
             if (statement.step() != SQLITE_DONE)
                 return failed();
-            newRowIds.push_back(d->database.lastInsertRowId());
+            newRowIds.push_back(database.lastInsertRowId());
             statement.reset();
         }
     }
-    if (auto committed = transaction.commit(); !committed)
-        return committed;
-
-    for (size_t i = 0; i < d->inserts.size(); ++i) {
-        d->inserts[i]->rowId = newRowIds[i];
-        d->inserts[i]->pendingInsert = false;
+    for (const auto& [sql, names] :
+         {std::pair{"INSERT OR IGNORE INTO corvina_receipts (name) VALUES (?)", &m_added},
+          std::pair{"DELETE FROM corvina_receipts WHERE name = ?", &m_dropped}}) {
+        if (names->isEmpty())
+            continue;
+        SqliteStatement statement(database, sql);
+        if (!statement.isValid())
+            return failed();
+        for (const QString& name : std::as_const(*names)) {
+            statement.bindText(1, name.toUtf8());
+            if (statement.step() != SQLITE_DONE)
+                return failed();
+            statement.reset();
+        }
     }
-    for (const RecordPtr& record : d->updates)
+    faultpoint::reach("store.save.beforeCommit");
+    if (auto committed = d.write->commit(); !committed)
+        return committed;
+    faultpoint::reach("store.save.afterCommit");
+    d.write.reset();
+    m_open = false;
+    m_added.clear();
+    m_dropped.clear();
+
+    for (size_t i = 0; i < d.inserts.size(); ++i) {
+        d.inserts[i]->rowId = newRowIds[i];
+        d.inserts[i]->pendingInsert = false;
+    }
+    for (const RecordPtr& record : d.updates)
         record->pendingUpdate = false;
-    for (const RecordPtr& record : d->deletes)
+    for (const RecordPtr& record : d.deletes)
         record->context = nullptr;
-    d->inserts.clear();
-    d->updates.clear();
-    d->deletes.clear();
+    d.inserts.clear();
+    d.updates.clear();
+    d.deletes.clear();
     return {};
 }
 

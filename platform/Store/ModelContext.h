@@ -5,6 +5,8 @@
 #include "platform/Store/StoreError.h"
 
 #include <QObject>
+#include <QSet>
+#include <QString>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,6 +14,38 @@
 namespace store {
 
 class SqliteDatabase;
+class ModelContext;
+
+// One write to the store, from ModelContext::beginWrite() to commit(): it
+// holds the store's write lock all along, so what the caller checked inside
+// it (no duplicate yet, this inbox entry not taken yet) still holds when its
+// changes are written. Rolls back unless committed; the context keeps its
+// unsaved changes either way, as after a failed save.
+class [[nodiscard]] StoreWrite {
+public:
+    StoreWrite(StoreWrite&& other) noexcept;
+    StoreWrite& operator=(StoreWrite&&) = delete;
+    ~StoreWrite();
+
+    // Receipts: short names recorded in the same commit as the changes, so
+    // that work taken in from outside the store (an inbox file, say) can be
+    // recognised as done after a crash between the commit and its clean-up.
+    // The recorded names that begin with `prefix`.
+    Result<QSet<QString>, StoreError> receipts(const QString& prefix) const;
+    void addReceipt(const QString& name);
+    void dropReceipt(const QString& name);
+
+    // Writes every pending change of the context and the receipts in one
+    // commit.
+    Result<void, StoreError> commit();
+
+private:
+    friend class ModelContext;
+    explicit StoreWrite(ModelContext& context);
+    ModelContext* m_context;
+    bool m_open = true; // until committed
+    QStringList m_added, m_dropped;
+};
 
 struct SortDescriptor {
     int attribute;
@@ -44,7 +78,20 @@ public:
     qsizetype count() const;
 
     bool hasChanges() const;
+    // How many objects have unsaved changes (inserted, written or deleted).
+    qsizetype pendingChangeCount() const;
+    // beginWrite() and commit() at once; nothing is done without changes.
     Result<void, StoreError> save();
+    // Takes the write lock (waiting up to the store's busy time-out), then
+    // brings the context up to date with what other processes committed
+    // since it last looked: their new objects join it, their edits and
+    // deletions show, each as a change (changed(), changedSince()). Unsaved
+    // changes of this context win over theirs; an object edited here and
+    // deleted there comes back as new, so the edit is not lost.
+    Result<StoreWrite, StoreError> beginWrite();
+    // Set when the store was opened for reading only: every write fails
+    // with this reason.
+    void setReadOnly(const QString& reason);
     // Goes up with every insert, deletion or attribute write, saved or not,
     // so that work derived from the whole store can tell it is still current.
     quint64 changeCount() const;
@@ -62,6 +109,10 @@ Q_SIGNALS:
 private:
     friend class ModelContainer;
     friend class ModelObject;
+    friend class StoreWrite;
+    Result<void, StoreError> catchUp();
+    Result<void, StoreError> writePending();
+    void journal(ObjectRecord* record);
     ModelContext(const EntitySchema& schema, SqliteDatabase& database);
     Result<void, StoreError> loadAll();
     // Each changed record once, sorted by address; see changedSince().

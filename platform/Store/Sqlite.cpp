@@ -4,25 +4,63 @@
 
 namespace store {
 
-Result<std::unique_ptr<SqliteDatabase>, StoreError> SqliteDatabase::open(const QString& path,
-                                                                         Access access) {
+Result<std::unique_ptr<SqliteDatabase>, StoreError>
+SqliteDatabase::open(const QString& path, Access access, int busyTimeoutMs) {
     sqlite3* db = nullptr;
-    const int flags = (access == Access::readOnly ? SQLITE_OPEN_READONLY
-                                                  : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-                      SQLITE_OPEN_NOMUTEX;
-    const QByteArray name = path.isEmpty() ? QByteArray(":memory:") : path.toUtf8();
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+    switch (access) {
+    case Access::readOnly:
+    case Access::immutable:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Access::readWrite:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    case Access::readWriteExisting:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    }
+    QByteArray name = ":memory:";
+    if (!path.isEmpty()) {
+        // As a URI, so that the path is never read as options of its own.
+        const QByteArray encoded =
+            path.toUtf8().toPercentEncoding("/", QByteArray(), '%');
+        name = "file:" + encoded;
+        if (access == Access::immutable)
+            name += "?immutable=1";
+    }
     const int code = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (code != SQLITE_OK) {
         StoreError error{StoreError::Code::cannotOpen,
                          db ? QString::fromUtf8(sqlite3_errmsg(db))
-                            : QString::fromUtf8(sqlite3_errstr(code))};
+                            : QString::fromUtf8(sqlite3_errstr(code)),
+                         db ? sqlite3_extended_errcode(db) : code};
         sqlite3_close(db);
         return Failure{error};
     }
     sqlite3_extended_result_codes(db, 1);
     // Another program briefly holding the file should not fail a save at once.
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(db));
+}
+
+std::optional<qint64> SqliteDatabase::dataVersion() {
+    SqliteStatement statement(*this, "PRAGMA data_version");
+    if (!statement.isValid() || statement.step() != SQLITE_ROW)
+        return std::nullopt;
+    return statement.columnInt64(0);
+}
+
+bool isReadOnlyCondition(int sqliteCode) {
+    switch (sqliteCode & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return true;
+    default:
+        return false;
+    }
 }
 
 SqliteDatabase::~SqliteDatabase() {
@@ -35,7 +73,8 @@ Result<void, StoreError> SqliteDatabase::exec(const char* sql) {
     if (code != SQLITE_OK) {
         StoreError error{(code & 0xff) == SQLITE_NOTADB ? StoreError::Code::notADatabase
                                                         : StoreError::Code::writeFailed,
-                         QString::fromUtf8(message ? message : sqlite3_errstr(code))};
+                         QString::fromUtf8(message ? message : sqlite3_errstr(code)),
+                         sqlite3_extended_errcode(m_db)};
         sqlite3_free(message);
         return Failure{error};
     }
@@ -45,7 +84,7 @@ Result<void, StoreError> SqliteDatabase::exec(const char* sql) {
 StoreError SqliteDatabase::lastError(StoreError::Code code) const {
     if ((sqlite3_errcode(m_db) & 0xff) == SQLITE_NOTADB)
         code = StoreError::Code::notADatabase;
-    return StoreError{code, QString::fromUtf8(sqlite3_errmsg(m_db))};
+    return StoreError{code, QString::fromUtf8(sqlite3_errmsg(m_db)), sqlite3_extended_errcode(m_db)};
 }
 
 qint64 SqliteDatabase::lastInsertRowId() const {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -16,10 +17,17 @@ namespace store {
 
 class SqliteDatabase {
 public:
-    enum class Access { readOnly, readWrite };
+    enum class Access {
+        readOnly,
+        readWrite,       // creates the file when missing
+        readWriteExisting, // never creates: a missing file is an error
+        immutable,       // read only, and nobody else may change the file meanwhile
+    };
 
-    static Result<std::unique_ptr<SqliteDatabase>, StoreError> open(const QString& path,
-                                                                    Access access);
+    // `busyTimeout`: how long a statement waits for another connection's
+    // lock before it fails.
+    static Result<std::unique_ptr<SqliteDatabase>, StoreError>
+    open(const QString& path, Access access, int busyTimeoutMs = 2000);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -28,6 +36,8 @@ public:
     // Runs statements that return no rows.
     Result<void, StoreError> exec(const char* sql);
     StoreError lastError(StoreError::Code code) const;
+    // Goes up whenever another connection commits to the file.
+    std::optional<qint64> dataVersion();
     qint64 lastInsertRowId() const;
 
 private:
@@ -77,6 +87,9 @@ private:
     SqliteDatabase& m_database;
     bool m_open = false;
 };
+
+// Whether an error says the file or its folder cannot be written.
+bool isReadOnlyCondition(int sqliteCode);
 
 // An SQL identifier in double quotes, any quote inside doubled.
 QByteArray quotedIdentifier(const QString& identifier);

@@ -1,6 +1,7 @@
 #include "shared/Duplicates/DuplicateIndex.h"
 
 #include "platform/Core/JsonText.h"
+#include "platform/Folders/RegularFile.h"
 #include "shared/Duplicates/DuplicateKey.h"
 #include "shared/Inbox/SharedContainer.h"
 
@@ -53,6 +54,11 @@ std::optional<QHash<QString, QString>> decodeDuplicateIndex(const QByteArray& by
     return index;
 }
 
+namespace {
+// An index of a million bookmarks is a few hundred megabytes at most.
+constexpr qint64 kMaxIndexBytes = qint64(1) << 30;
+} // namespace
+
 QString duplicateIndexPath(const QString& supportDir) {
     return QDir(supportDir).filePath(QStringLiteral("duplicate-index.json"));
 }
@@ -62,13 +68,12 @@ std::optional<QString> lookUpDuplicate(const Url& url) {
     const std::optional<QString> support = sharedcontainer::supportDirectory();
     if (!support)
         return std::nullopt;
-    QFile file(duplicateIndexPath(*support));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: something else under the index's name
+    // must not hang the share sheet.
+    const auto bytes = folders::readRegularFile(duplicateIndexPath(*support), kMaxIndexBytes);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    const auto index = decodeDuplicateIndex(bytes);
+    const auto index = decodeDuplicateIndex(bytes.value());
     if (!index)
         return std::nullopt;
     const auto found = index->constFind(key);

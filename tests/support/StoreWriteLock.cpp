@@ -1,5 +1,6 @@
 #include "tests/support/StoreWriteLock.h"
 
+#include <QStringList>
 #include <sqlite3.h>
 
 namespace teststore {
@@ -19,6 +20,26 @@ void StoreWriteLock::release() {
         sqlite3_close(m_db);
         m_db = nullptr;
     }
+}
+
+QString integrityCheck(const QString& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return message;
+    }
+    QStringList findings;
+    sqlite3_exec(
+        db, "PRAGMA integrity_check",
+        [](void* out, int, char** values, char**) {
+            static_cast<QStringList*>(out)->append(QString::fromUtf8(values[0]));
+            return 0;
+        },
+        &findings, nullptr);
+    sqlite3_close(db);
+    return findings.isEmpty() ? QStringLiteral("no answer") : findings.join(u'\n');
 }
 
 } // namespace teststore

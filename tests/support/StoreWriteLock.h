@@ -21,4 +21,7 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// SQLite's own check of the file: "ok", or what it found wrong.
+QString integrityCheck(const QString& path);
+
 } // namespace teststore

@@ -1,14 +1,17 @@
 #include "Corvina/Inbox/InboxDrain.h"
+#include "Corvina/Inbox/LibraryKeeper.h"
 
 #include "platform/Store/ModelContainer.h"
 #include "platform/Store/ModelContext.h"
 #include "shared/Inbox/InboxWriter.h"
 #include "shared/Inbox/SharedContainer.h"
+#include "tests/support/StoreWriteLock.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <QTest>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -72,7 +75,7 @@ TEST_F(InboxDrainTest, EveryQueuedEntryBecomesABookmarkAndLeavesTheInbox) {
                   entries[i])
             << i;
         EXPECT_EQ(b.updatedAt(), b.createdAt());
-        EXPECT_FALSE(b.object().isPersisted()) << "the caller saves, not the drain";
+        EXPECT_TRUE(b.object().isPersisted()) << "saved before its file goes";
         ids.insert(b.id());
     }
     EXPECT_EQ(ids.size(), std::ssize(entries));
@@ -137,4 +140,44 @@ TEST_F(InboxDrainTest, WithoutAnApplicationSupportFolderDoesNothing) {
     QDir::setCurrent(previous);
     EXPECT_EQ(inserted, 0);
     EXPECT_FALSE(QFileInfo::exists(testenv::root() + u"/relative"_s));
+}
+
+// A save that fails (another program holds the store) takes nothing out of
+// the inbox and leaves nothing half-added in the context; the keeper tries
+// again, with growing pauses, until the store takes the entries.
+TEST_F(InboxDrainTest, AFailedSaveKeepsTheEntriesQueuedUntilARetrySucceeds) {
+    const QString path = testenv::root() + u"/drain-locked.store"_s;
+    auto opened = store::ModelContainer::open(Bookmark::schema(), {path, true, {}, 100});
+    ASSERT_TRUE(opened) << opened.error().message.toStdString();
+    store::ModelContext& fileContext = opened.value()->mainContext();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(enqueue(entry(u"https://queued.example/%1"_s.arg(i), u"Q"_s)).ok());
+    const auto queued = [] {
+        return QDir(*sharedcontainer::inboxDirectory()).entryList(QDir::Files).size();
+    };
+
+    teststore::StoreWriteLock lock(path);
+    qint64 inserted = 0;
+    const DrainOutcome outcome = drainInbox(fileContext, inserted);
+    ASSERT_TRUE(outcome.saveError);
+    EXPECT_EQ(inserted, 0);
+    EXPECT_EQ(fileContext.count(), 0);
+    EXPECT_FALSE(fileContext.hasChanges());
+    EXPECT_EQ(queued(), 3);
+
+    LibraryKeeper keeper(fileContext);
+    keeper.runInboxWork();
+    ASSERT_TRUE(keeper.failure());
+    EXPECT_EQ(keeper.nextRetry(), 2 * LibraryKeeper::kFirstRetry) << "the pause grows";
+    lock.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !keeper.failure(); }, 10'000));
+    EXPECT_EQ(fileContext.count(), 3);
+    EXPECT_EQ(queued(), 0);
+
+    // An unsaved change that any other path left behind is saved the same way.
+    teststore::StoreWriteLock again(path);
+    fileContext.insert(bookmarkFromPendingBookmark(entry(u"https://x.example"_s, u"X"_s)).object());
+    EXPECT_FALSE(fileContext.save());
+    again.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fileContext.hasChanges(); }, 10'000));
 }

@@ -26,7 +26,7 @@ QString socketName(const char* name) {
 bool handOffInBackground(const QString& name, const QStringList& arguments,
                          std::chrono::milliseconds timeout = 1000ms) {
     QFuture<bool> sent =
-        QtConcurrent::run([=] { return SingleInstance::handOff(name, arguments, timeout); });
+        QtConcurrent::run([=] { return SingleInstance::handOff(name, arguments, timeout, timeout); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return sent.isFinished(); }, 5000));
     return sent.result();
 }

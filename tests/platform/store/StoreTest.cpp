@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -385,4 +386,128 @@ TEST(StoreTest, HandleOutlivingItsContainerIsSafe) {
     EXPECT_EQ(survivor.context(), nullptr);
     survivor.setValue(kName, QStringLiteral("after"));
     EXPECT_EQ(survivor.value(kName).toString(), QStringLiteral("after"));
+}
+
+// Another process's commits join the context when it next writes, so a check
+// made inside the write sees them; this context's unsaved changes win, and
+// an edit of an object deleted elsewhere comes back as a new object.
+TEST(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"shared.store"_s);
+    auto mine = openFile(path);
+    auto theirs = openFile(path);
+    ASSERT_TRUE(mine && theirs);
+    ModelObject renamed = make(u"renamed"_s, 1), deleted = make(u"deleted"_s, 2),
+                contested = make(u"contested"_s, 3), editedHere = make(u"edited here"_s, 4);
+    for (const ModelObject& object : {renamed, deleted, contested, editedHere})
+        mine->mainContext().insert(object);
+    ASSERT_TRUE(mine->mainContext().save());
+
+    ModelContext& other = theirs->mainContext();
+    std::vector<ModelObject> seen = other.fetch({kWhen});
+    ASSERT_EQ(seen.size(), 4u);
+    seen[0].setValue(kName, u"renamed there"_s);
+    other.remove(seen[1]);
+    seen[2].setValue(kName, u"contested there"_s);
+    other.remove(seen[3]);
+    other.insert(make(u"added there"_s, 5));
+    ASSERT_TRUE(other.save());
+
+    ModelContext& context = mine->mainContext();
+    contested.setValue(kName, u"contested here"_s);
+    editedHere.setValue(kName, u"kept, edited here"_s);
+    const quint64 before = context.changeCount();
+    QSignalSpy changed(&context, &ModelContext::changed);
+    {
+        auto write = context.beginWrite();
+        ASSERT_TRUE(write) << write.error().message.toStdString();
+        EXPECT_EQ(names(context.fetch({kWhen})),
+                  (QStringList{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
+                               u"added there"_s}));
+        EXPECT_TRUE(deleted.isDeleted());
+        ASSERT_TRUE(write->commit());
+    }
+    EXPECT_TRUE(changed.wait(2000));
+    EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
+    auto reopened = openFile(path);
+    EXPECT_EQ(names(reopened->mainContext().fetch({kWhen})),
+              (QStringList{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
+                           u"added there"_s}));
+}
+
+TEST(StoreTest, ReceiptsAreWrittenWithTheChangesOrNotAtAll) {
+    QTemporaryDir folder;
+    auto container = openFile(folder.filePath(u"receipts.store"_s));
+    ASSERT_TRUE(container);
+    ModelContext& context = container->mainContext();
+    {
+        auto abandoned = context.beginWrite();
+        ASSERT_TRUE(abandoned);
+        context.insert(make(u"pending"_s, 1));
+        abandoned->addReceipt(u"inbox:a"_s);
+    } // never committed: rolled back, the object stays unsaved in the context
+    EXPECT_TRUE(context.hasChanges());
+    auto write = context.beginWrite();
+    ASSERT_TRUE(write);
+    EXPECT_TRUE(write->receipts(u"inbox:"_s)->isEmpty());
+    write->addReceipt(u"inbox:b"_s);
+    write->addReceipt(u"other:c"_s);
+    ASSERT_TRUE(write->commit());
+    EXPECT_FALSE(context.hasChanges());
+
+    auto next = context.beginWrite();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->receipts(u"inbox:"_s).value(), QSet<QString>{u"inbox:b"_s});
+    next->dropReceipt(u"inbox:b"_s);
+    ASSERT_TRUE(next->commit());
+    EXPECT_TRUE(context.beginWrite()->receipts(u"inbox:"_s)->isEmpty());
+}
+
+// What a crash or an unwritable folder leaves still opens: a hot rollback
+// journal is rolled back (a read-only look at it used to fail for good), and
+// a store whose journal cannot be made opens for reading, saying why.
+TEST(StoreTest, StoresLeftByACrashOrInAReadOnlyPlaceOpen) {
+    QTemporaryDir folder;
+    const QString original = folder.filePath(u"original.store"_s);
+    {
+        auto container = openFile(original);
+        ASSERT_TRUE(container);
+        container->mainContext().insert(make(u"committed"_s, 1));
+        ASSERT_TRUE(container->mainContext().save());
+    }
+    // A copy taken halfway through another program's rollback-journal
+    // transaction: the file holds uncommitted pages, the journal the old ones.
+    const QString crashed = folder.filePath(u"crashed.store"_s);
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(original.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; BEGIN;"
+                         "CREATE TABLE filler (x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                         "SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO filler SELECT "
+                         "randomblob(500) FROM n; UPDATE Thing SET name = 'uncommitted';",
+                     nullptr, nullptr, nullptr);
+        ASSERT_TRUE(QFile::exists(original + u"-journal"_s));
+        ASSERT_TRUE(QFile::copy(original, crashed));
+        ASSERT_TRUE(QFile::copy(original + u"-journal"_s, crashed + u"-journal"_s));
+        sqlite3_close(db);
+    }
+    {
+        auto container = openFile(crashed);
+        ASSERT_TRUE(container);
+        EXPECT_TRUE(container->readOnlyReason().isEmpty());
+        EXPECT_EQ(names(container->mainContext().fetch({kWhen})), QStringList{u"committed"_s});
+    }
+    EXPECT_EQ(teststore::integrityCheck(crashed), u"ok"_s);
+
+    // The WAL cannot be made beside the file (here: something else holds its name).
+    ASSERT_TRUE(QDir().mkpath(crashed + u"-wal"_s));
+    auto readOnly = openFile(crashed);
+    ASSERT_TRUE(readOnly);
+    EXPECT_FALSE(readOnly->readOnlyReason().isEmpty());
+    ModelContext& context = readOnly->mainContext();
+    EXPECT_EQ(names(context.fetch({kWhen})), QStringList{u"committed"_s});
+    context.insert(make(u"refused"_s, 2));
+    const auto saved = context.save();
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.error().code, StoreError::Code::readOnly);
 }

@@ -1,5 +1,6 @@
-#include "Corvina/App/CommandLine.h"
+#include "Corvina/CommandLine/CommandLine.h"
 
+#include "Corvina/CommandLine/Output.h"
 #include "Corvina/ImportExport/BookmarksDocument.h"
 #include "Corvina/ImportExport/ImporterRouter.h"
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
@@ -21,9 +22,17 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QSet>
+#include <QTimer>
+#include <chrono>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace cli {
 namespace {
+
+// How long "add" waits for the page, all told, unless --timeout says.
+constexpr std::chrono::seconds kDefaultPageDeadline{15};
 
 const QStringList kCommands = {QStringLiteral("list"),      QStringLiteral("add"),
                                QStringLiteral("drain"),     QStringLiteral("import"),
@@ -38,8 +47,10 @@ QString usage() {
                           "                          print the library, newest first; a search\n"
                           "                          looks in titles, addresses and tags\n"
                           "  corvina add URL [--title T] [--description D] [--tags a,b]\n"
+                          "              [--timeout SECONDS]\n"
                           "                          add a bookmark; a missing title or\n"
-                          "                          description is fetched from the page\n"
+                          "                          description is fetched from the page,\n"
+                          "                          waiting at most SECONDS (15) for it\n"
                           "  corvina drain           take in the pages queued by Dropslip\n"
                           "  corvina import FILE... [--all]\n"
                           "                          add the bookmarks of .html, .htm or .json\n"
@@ -50,32 +61,43 @@ QString usage() {
                           "  corvina --version       print the version\n");
 }
 
-// The store as the windows open it, legacy file taken in first.
-std::unique_ptr<store::ModelContainer> openLibrary(QTextStream& err) {
-    auto container = library::openStore(library::storeFilePath());
+// What every command works with: its two outputs.
+struct Io {
+    Output& out;
+    Output& err;
+};
+
+// The store as the windows open it, legacy file taken in first. A command
+// waits longer than a window for another process's write.
+std::unique_ptr<store::ModelContainer> openLibrary(Io io) {
+    auto container =
+        library::openStore(library::storeFilePath(), library::kCommandBusyTimeoutMs);
     if (!container) {
-        err << library::openFailureMessage(container.error()) << '\n';
+        io.err << library::openFailureMessage(container.error()) << '\n';
         return nullptr;
     }
+    if (const QString& reason = container.value()->readOnlyReason(); !reason.isEmpty())
+        io.err << library::readOnlyMessage(reason) << '\n';
     library::migrateLegacyBookmarks(container.value()->mainContext(), library::legacyFolder());
     return std::move(container).value();
 }
 
-int unknownOption(QStringView command, const QString& option, QTextStream& err) {
-    err << QStringLiteral("corvina: unknown option for %1: %2\n").arg(command, option) << usage();
+int unknownOption(QStringView command, const QString& option, Io io) {
+    io.err << QStringLiteral("corvina: unknown option for %1: %2\n").arg(command, option)
+           << usage();
     return 2;
 }
 
 // The value after option `i`, or nothing (with the message) when it is last.
-std::optional<QString> optionValue(const QStringList& options, qsizetype& i, QTextStream& err) {
+std::optional<QString> optionValue(const QStringList& options, qsizetype& i, Io io) {
     if (i + 1 == options.size()) {
-        err << QStringLiteral("corvina: %1 needs a value\n").arg(options.at(i)) << usage();
+        io.err << QStringLiteral("corvina: %1 needs a value\n").arg(options.at(i)) << usage();
         return std::nullopt;
     }
     return options.at(++i);
 }
 
-int list(const QStringList& options, QTextStream& out, QTextStream& err) {
+int list(const QStringList& options, Io io) {
     bool json = false;
     std::optional<QString> tag;
     QString search;
@@ -84,7 +106,7 @@ int list(const QStringList& options, QTextStream& out, QTextStream& err) {
         if (option == u"--json") {
             json = true;
         } else if (option == u"--search" || option == u"--tag") {
-            const auto value = optionValue(options, i, err);
+            const auto value = optionValue(options, i, io);
             if (!value)
                 return 2;
             if (option == u"--tag")
@@ -92,10 +114,10 @@ int list(const QStringList& options, QTextStream& out, QTextStream& err) {
             else
                 search = *value;
         } else {
-            return unknownOption(u"list", option, err);
+            return unknownOption(u"list", option, io);
         }
     }
-    const auto container = openLibrary(err);
+    const auto container = openLibrary(io);
     if (!container)
         return 1;
     const BookmarkFilter filter(tag, search);
@@ -105,12 +127,12 @@ int list(const QStringList& options, QTextStream& out, QTextStream& err) {
         QJsonArray array;
         for (const Bookmark& bookmark : visible)
             array.append(payloadToJson(bookmark.toPayload()));
-        out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        io.out.write(QJsonDocument(array).toJson(QJsonDocument::Indented));
         return 0;
     }
     for (const Bookmark& bookmark : visible) {
-        out << bookmark.title() << '\t' << bookmark.urlString() << '\t'
-            << bookmark.tags().join(QStringLiteral(", ")) << '\n';
+        io.out << bookmark.title() << '\t' << bookmark.urlString() << '\t'
+               << bookmark.tags().join(QStringLiteral(", ")) << '\n';
     }
     return 0;
 }
@@ -127,25 +149,38 @@ std::optional<QString> savedTitleFor(store::ModelContext& context, const Url& ur
 }
 
 // Title and description the user left out, from the page itself, when the
-// preference allows fetching. A failed fetch is reported and the add goes on.
-void fillFromPage(BookmarkDraft& entry, const Url& url, QTextStream& err) {
+// preference allows fetching. A page that fails or does not answer within
+// `deadline` is reported, and the add goes on without it, as the editor
+// would save without it.
+void fillFromPage(BookmarkDraft& entry, const Url& url, std::chrono::milliseconds deadline,
+                  Io io) {
     const QString scheme = url.scheme().value_or(QString()).toLower();
     const bool web = scheme == u"http" || scheme == u"https";
     if (!web || !Preferences::shared().autoFetchMetadata() ||
         (!entry.title.isEmpty() && !entry.description.isEmpty()))
         return;
     QNetworkAccessManager network;
-    const MetadataFetcher fetcher(network);
+    // The transfer time-out restarts with every byte; the deadline does not,
+    // so a page sent a byte at a time cannot hold the command.
+    const MetadataFetcher fetcher(network, deadline);
     QEventLoop loop;
     std::optional<MetadataFetcher::Outcome> outcome;
-    const MetadataFetch fetch = fetcher.fetch(url, [&](MetadataFetcher::Outcome result) {
+    MetadataFetch fetch = fetcher.fetch(url, [&](MetadataFetcher::Outcome result) {
         outcome = std::move(result);
         loop.quit();
     });
+    QTimer::singleShot(deadline, &loop, &QEventLoop::quit);
     loop.exec();
-    if (!outcome || !outcome->ok()) {
-        err << QStringLiteral("corvina: could not read the page: %1\n")
-                   .arg(outcome ? outcome->error().description() : QString());
+    if (!outcome) {
+        fetch.cancel();
+        io.err << QStringLiteral("corvina: the page did not answer within %1 s; saving without "
+                                 "its title and description\n")
+                      .arg(std::chrono::duration_cast<std::chrono::seconds>(deadline).count());
+        return;
+    }
+    if (!outcome->ok()) {
+        io.err << QStringLiteral("corvina: could not read the page: %1\n")
+                      .arg(outcome->error().description());
         return;
     }
     const PageMetadata& page = outcome->value();
@@ -155,48 +190,70 @@ void fillFromPage(BookmarkDraft& entry, const Url& url, QTextStream& err) {
         entry.description = page.description;
 }
 
-int add(const QStringList& options, QTextStream& out, QTextStream& err) {
+int add(const QStringList& options, Io io) {
     BookmarkDraft entry;
     bool haveUrl = false;
+    std::chrono::milliseconds deadline = kDefaultPageDeadline;
     for (qsizetype i = 0; i < options.size(); ++i) {
         const QString& option = options.at(i);
         QString* field = option == u"--title"         ? &entry.title
                          : option == u"--description" ? &entry.description
                          : option == u"--tags"        ? &entry.tagsField
                                                       : nullptr;
-        if (field) {
-            const auto value = optionValue(options, i, err);
+        if (field || option == u"--timeout") {
+            const auto value = optionValue(options, i, io);
             if (!value)
                 return 2;
-            *field = *value;
+            if (field) {
+                *field = *value;
+                continue;
+            }
+            bool number = false;
+            const double seconds = value->toDouble(&number);
+            if (!number || !(seconds > 0) || seconds > 3600) {
+                io.err << QStringLiteral("corvina: --timeout needs a number of seconds\n");
+                return 2;
+            }
+            deadline = std::chrono::milliseconds(qint64(seconds * 1000));
         } else if (!option.startsWith(u"--") && !haveUrl) {
             entry.url = option;
             haveUrl = true;
         } else {
-            return unknownOption(u"add", option, err);
+            return unknownOption(u"add", option, io);
         }
     }
     const std::optional<Url> url = Url::parse(draft::trimSpacesAndTabs(entry.url));
     if (!haveUrl || !url) {
-        err << QStringLiteral("corvina: add needs a valid address\n") << usage();
+        io.err << QStringLiteral("corvina: add needs a valid address\n") << usage();
         return 2;
     }
-    fillFromPage(entry, *url, err);
+    fillFromPage(entry, *url, deadline, io);
     // Something has to name the bookmark in the list; the address is what
     // the user gave.
     if (draft::trimSpacesAndTabs(entry.title).isEmpty())
         entry.title = url->absoluteString();
 
-    const auto container = openLibrary(err);
+    const auto container = openLibrary(io);
     if (!container)
         return 1;
     store::ModelContext& context = container->mainContext();
+    // The check and the insert in one write: another command adding the
+    // same page meanwhile is seen.
+    auto write = context.beginWrite();
+    if (!write) {
+        io.err << QStringLiteral("corvina: the bookmark could not be saved: %1\n")
+                      .arg(write.error().message);
+        return 1;
+    }
     if (const std::optional<QString> saved = savedTitleFor(context, *url))
-        err << QStringLiteral("corvina: already saved as \u201C%1\u201D; adding it again\n")
-                   .arg(*saved);
-    const std::optional<Bookmark> added = draft::save(context, entry);
-    if (!added || context.hasChanges()) {
-        err << QStringLiteral("corvina: the bookmark could not be saved\n");
+        io.err << QStringLiteral("corvina: already saved as \u201C%1\u201D; adding it again\n")
+                      .arg(*saved);
+    const std::optional<Bookmark> added = draft::write(context, entry);
+    if (!added)
+        return 1;
+    if (auto committed = write->commit(); !committed) {
+        io.err << QStringLiteral("corvina: the bookmark could not be saved: %1\n")
+                      .arg(committed.error().message);
         return 1;
     }
     // The index writer leaves the shared folder to the inbox drain, which a
@@ -204,30 +261,39 @@ int add(const QStringList& options, QTextStream& out, QTextStream& err) {
     (void)sharedcontainer::inboxDirectory();
     // The process ends next, which would drop a write still running.
     rebuildDuplicateIndex(context).waitForFinished();
-    out << QStringLiteral("Added \u201C%1\u201D  %2\n").arg(added->title(), added->urlString());
+    io.out << QStringLiteral("Added \u201C%1\u201D  %2\n").arg(added->title(), added->urlString());
     return 0;
 }
 
-int drain(const QStringList& options, QTextStream& out, QTextStream& err) {
+int drain(const QStringList& options, Io io) {
     if (!options.isEmpty()) {
-        err << QStringLiteral("corvina: drain takes no options\n") << usage();
+        io.err << QStringLiteral("corvina: drain takes no options\n") << usage();
         return 2;
     }
-    const auto container = openLibrary(err);
+    const auto container = openLibrary(io);
     if (!container)
         return 1;
     InboxWorkResult result = runInboxWork(container->mainContext());
     // The process ends next, which would drop a write still running.
     result.indexWritten.waitForFinished();
-    out << QStringLiteral("Added %1 queued %2.\n")
-               .arg(result.inserted)
-               .arg(result.inserted == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
+    for (const LeftAloneEntry& entry : result.leftAlone)
+        io.err << QStringLiteral("corvina: left %1 in the inbox: %2\n")
+                      .arg(entry.fileName, entry.reason);
+    if (result.saveError) {
+        io.err << QStringLiteral("corvina: the queued pages could not be saved, and stay "
+                                 "queued: %1\n")
+                      .arg(result.saveError->message);
+        return 1;
+    }
+    io.out << QStringLiteral("Added %1 queued %2.\n")
+                  .arg(result.inserted)
+                  .arg(result.inserted == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
     return 0;
 }
 
 // Every file is read and parsed before anything is added: one file that
 // fails leaves the library as it was.
-int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) {
+int importFiles(const QStringList& options, Io io) {
     bool all = false;
     QStringList files;
     for (const QString& option : options) {
@@ -236,26 +302,34 @@ int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) 
         else if (!option.startsWith(u"--"))
             files.append(option);
         else
-            return unknownOption(u"import", option, err);
+            return unknownOption(u"import", option, io);
     }
     if (files.isEmpty()) {
-        err << QStringLiteral("corvina: import needs at least one file\n") << usage();
+        io.err << QStringLiteral("corvina: import needs at least one file\n") << usage();
         return 2;
     }
     std::vector<BookmarkPayload> read;
     for (const QString& file : files) {
         auto payloads = ImporterRouter::readFile(file);
         if (!payloads) {
-            err << QStringLiteral("corvina: %1: %2\n").arg(file, describe(payloads.error()));
+            io.err << QStringLiteral("corvina: %1: %2\n").arg(file, describe(payloads.error()));
             return 1;
         }
         std::move(payloads->begin(), payloads->end(), std::back_inserter(read));
     }
 
-    const auto container = openLibrary(err);
+    const auto container = openLibrary(io);
     if (!container)
         return 1;
     store::ModelContext& context = container->mainContext();
+    // The duplicate check and the inserts in one write: an import running
+    // in another process at the same time is either wholly seen or waits.
+    auto write = context.beginWrite();
+    if (!write) {
+        io.err << QStringLiteral("corvina: the bookmarks could not be saved: %1\n")
+                      .arg(write.error().message);
+        return 1;
+    }
     std::vector<BookmarkPayload> kept;
     if (all) {
         kept = std::move(read);
@@ -275,35 +349,29 @@ int importFiles(const QStringList& options, QTextStream& out, QTextStream& err) 
     }
     const qsizetype skipped = qsizetype(read.size() - kept.size());
     library::addPayloads(context, kept);
-    // The index writer leaves the shared folder to the inbox drain; see add.
-    (void)sharedcontainer::inboxDirectory();
-    // The index's keys and file are worked out on the pool while this thread
-    // writes the store: a large import takes the longer of the two, not both.
-    QFuture<void> index = rebuildDuplicateIndex(context);
-    const auto saved = context.save();
-    index.waitForFinished();
-    if (!saved) {
-        // That index holds bookmarks the store refused: write it again from
-        // what the store holds.
-        if (const auto stored = openLibrary(err))
-            rebuildDuplicateIndex(stored->mainContext()).waitForFinished();
-        err << QStringLiteral("corvina: the bookmarks could not be saved\n");
+    if (auto committed = write->commit(); !committed) {
+        io.err << QStringLiteral("corvina: the bookmarks could not be saved: %1\n")
+                      .arg(committed.error().message);
         return 1;
     }
-    out << QStringLiteral("Added %1 bookmarks.").arg(kept.size());
+    // The index writer leaves the shared folder to the inbox drain; see add.
+    (void)sharedcontainer::inboxDirectory();
+    // From what the store holds now, other processes' bookmarks included.
+    rebuildDuplicateIndex(context).waitForFinished();
+    io.out << QStringLiteral("Added %1 bookmarks.").arg(kept.size());
     if (!all)
-        out << QStringLiteral(" Skipped %1 duplicates.").arg(skipped);
-    out << '\n';
+        io.out << QStringLiteral(" Skipped %1 duplicates.").arg(skipped);
+    io.out << '\n';
     return 0;
 }
 
-int exportLibrary(const QStringList& options, QTextStream& out, QTextStream& err) {
+int exportLibrary(const QStringList& options, Io io) {
     std::optional<ExportFormat> format;
     std::optional<QString> path;
     for (qsizetype i = 0; i < options.size(); ++i) {
         const QString& option = options.at(i);
         if (option == u"--format") {
-            const auto value = optionValue(options, i, err);
+            const auto value = optionValue(options, i, io);
             if (!value)
                 return 2;
             if (*value == u"json")
@@ -311,34 +379,76 @@ int exportLibrary(const QStringList& options, QTextStream& out, QTextStream& err
             else if (*value == u"html")
                 format = ExportFormat::netscapeHTML;
             else
-                return unknownOption(u"export --format", *value, err);
+                return unknownOption(u"export --format", *value, io);
         } else if (!option.startsWith(u"--") && !path) {
             path = option;
         } else {
-            return unknownOption(u"export", option, err);
+            return unknownOption(u"export", option, io);
         }
     }
     if (!format) {
-        err << QStringLiteral("corvina: export needs --format json or --format html\n") << usage();
+        io.err << QStringLiteral("corvina: export needs --format json or --format html\n")
+               << usage();
         return 2;
     }
-    const auto container = openLibrary(err);
+    const auto container = openLibrary(io);
     if (!container)
         return 1;
     const BookmarksDocument document{library::allPayloads(container->mainContext()), *format};
     if (!path) {
-        out << QString::fromUtf8(document.fileContents());
+        io.out.write(document.fileContents());
         return 0;
     }
+    // Whole or not at all: the file is only replaced once every byte is down.
     const auto written = document.write(*path);
     if (!written) {
-        err << QStringLiteral("corvina: could not write %1: %2\n").arg(*path, written.error());
+        io.err << QStringLiteral("corvina: could not write %1: %2\n").arg(*path, written.error());
         return 1;
     }
     return 0;
 }
 
+int dispatch(const QStringList& arguments, Io io) {
+    const QString command = arguments.value(1);
+    if (command == u"--version" || command == u"-v") {
+        io.out << QStringLiteral("corvina %1\n").arg(QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (command == u"list")
+        return list(arguments.mid(2), io);
+    if (command == u"add")
+        return add(arguments.mid(2), io);
+    if (command == u"drain")
+        return drain(arguments.mid(2), io);
+    if (command == u"import")
+        return importFiles(arguments.mid(2), io);
+    if (command == u"export")
+        return exportLibrary(arguments.mid(2), io);
+    if (command == u"help" || command == u"--help" || command == u"-h") {
+        io.out << usage();
+        return 0;
+    }
+    io.err << QStringLiteral("corvina: unknown command: %1\n").arg(command) << usage();
+    return 2;
+}
+
 } // namespace
+
+namespace {
+bool g_closed[3] = {false, false, false};
+} // namespace
+
+void claimStandardDescriptors() {
+    for (int fd = 0; fd < 3; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        g_closed[fd] = true;
+        // The lowest free number is this one.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd)
+            ::close(opened);
+    }
+}
 
 bool wantsCommandLine(const QStringList& arguments) {
     return arguments.size() > 1 && kCommands.contains(arguments.at(1));
@@ -349,28 +459,20 @@ bool handlesWholeLibrary(const QStringList& arguments) {
     return command == u"import" || command == u"export" || command == u"list";
 }
 
-int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const QString command = arguments.value(1);
-    if (command == u"--version" || command == u"-v") {
-        out << QStringLiteral("corvina %1\n").arg(QCoreApplication::applicationVersion());
-        return 0;
+int run(const QStringList& arguments) {
+    Output out(STDOUT_FILENO);
+    Output err(STDERR_FILENO);
+    if (g_closed[STDOUT_FILENO])
+        out.markClosed();
+    int status = dispatch(arguments, Io{out, err});
+    // Standard output is checked to the end: a listing or an export cut
+    // short by a full disk or a closed descriptor is a failure.
+    if (!out.finish()) {
+        err << QStringLiteral("corvina: could not write the output: %1\n").arg(out.error());
+        status = status == 0 ? 1 : status;
     }
-    if (command == u"list")
-        return list(arguments.mid(2), out, err);
-    if (command == u"add")
-        return add(arguments.mid(2), out, err);
-    if (command == u"drain")
-        return drain(arguments.mid(2), out, err);
-    if (command == u"import")
-        return importFiles(arguments.mid(2), out, err);
-    if (command == u"export")
-        return exportLibrary(arguments.mid(2), out, err);
-    if (command == u"help" || command == u"--help" || command == u"-h") {
-        out << usage();
-        return 0;
-    }
-    err << QStringLiteral("corvina: unknown command: %1\n").arg(command) << usage();
-    return 2;
+    (void)err.flush();
+    return status;
 }
 
 } // namespace cli
