@@ -98,7 +98,7 @@ void LibraryWindow::watchSaving(LibraryKeeper& keeper) {
         m_saveStatus->setVisible(failure.has_value());
         if (failure)
             m_saveStatus->setText(
-                tr("Changes could not be saved yet (%1). Corvina keeps trying.")
+                tr("Changes could not be saved yet: %1. Corvina keeps trying.")
                     .arg(failure->message));
         updateStatusBar();
     };

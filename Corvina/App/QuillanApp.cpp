@@ -152,7 +152,7 @@ bool QuillanApp::mayCloseLastWindow(QWidget* window) {
         QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"),
                         what + u' ' + tr("If you quit now, they will be lost."),
                         QMessageBox::NoButton, window);
-        box.setInformativeText(error->message);
+        box.setInformativeText(tr("Reason: %1.").arg(error->message));
         QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
         QPushButton* drop = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);

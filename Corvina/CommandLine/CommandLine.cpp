@@ -24,6 +24,7 @@
 #include <QSet>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -80,6 +81,36 @@ std::unique_ptr<store::ModelContainer> openLibrary(Io io) {
         io.err << library::readOnlyMessage(reason) << '\n';
     library::migrateLegacyBookmarks(container.value()->mainContext(), library::legacyFolder());
     return std::move(container).value();
+}
+
+// Opens the library and makes `change` in one write, so that what it
+// checks inside (a duplicate, say) still holds when it is committed, even
+// with another command writing at the same time; then rewrites the
+// duplicate index from what the store now holds. The container, or nothing
+// once the reason is said.
+std::unique_ptr<store::ModelContainer>
+changeLibrary(Io io, const QString& subject,
+              const std::function<void(store::ModelContext&)>& change) {
+    auto container = openLibrary(io);
+    if (!container)
+        return nullptr;
+    store::ModelContext& context = container->mainContext();
+    const auto refused = [&](const store::StoreError& error) {
+        io.err << QStringLiteral("corvina: %1 could not be saved: %2\n").arg(subject, error.message);
+        return nullptr;
+    };
+    auto write = context.beginWrite();
+    if (!write)
+        return refused(write.error());
+    change(context);
+    if (auto committed = write->commit(); !committed)
+        return refused(committed.error());
+    // The index writer leaves the shared folder to the inbox drain, which a
+    // window runs first at start; from here nothing else may have made it.
+    (void)sharedcontainer::inboxDirectory();
+    // The process ends next, which would drop a write still running.
+    rebuildDuplicateIndex(context).waitForFinished();
+    return container;
 }
 
 int unknownOption(QStringView command, const QString& option, Io io) {
@@ -233,34 +264,17 @@ int add(const QStringList& options, Io io) {
     if (draft::trimSpacesAndTabs(entry.title).isEmpty())
         entry.title = url->absoluteString();
 
-    const auto container = openLibrary(io);
-    if (!container)
+    std::optional<Bookmark> added;
+    const auto changed =
+        changeLibrary(io, QStringLiteral("the bookmark"), [&](store::ModelContext& context) {
+            if (const std::optional<QString> saved = savedTitleFor(context, *url))
+                io.err << QStringLiteral(
+                              "corvina: already saved as \u201C%1\u201D; adding it again\n")
+                              .arg(*saved);
+            added = draft::write(context, entry);
+        });
+    if (!changed || !added)
         return 1;
-    store::ModelContext& context = container->mainContext();
-    // The check and the insert in one write: another command adding the
-    // same page meanwhile is seen.
-    auto write = context.beginWrite();
-    if (!write) {
-        io.err << QStringLiteral("corvina: the bookmark could not be saved: %1\n")
-                      .arg(write.error().message);
-        return 1;
-    }
-    if (const std::optional<QString> saved = savedTitleFor(context, *url))
-        io.err << QStringLiteral("corvina: already saved as \u201C%1\u201D; adding it again\n")
-                      .arg(*saved);
-    const std::optional<Bookmark> added = draft::write(context, entry);
-    if (!added)
-        return 1;
-    if (auto committed = write->commit(); !committed) {
-        io.err << QStringLiteral("corvina: the bookmark could not be saved: %1\n")
-                      .arg(committed.error().message);
-        return 1;
-    }
-    // The index writer leaves the shared folder to the inbox drain, which a
-    // window runs first at start; from here nothing else may have made it.
-    (void)sharedcontainer::inboxDirectory();
-    // The process ends next, which would drop a write still running.
-    rebuildDuplicateIndex(context).waitForFinished();
     io.out << QStringLiteral("Added \u201C%1\u201D  %2\n").arg(added->title(), added->urlString());
     return 0;
 }
@@ -318,46 +332,32 @@ int importFiles(const QStringList& options, Io io) {
         std::move(payloads->begin(), payloads->end(), std::back_inserter(read));
     }
 
-    const auto container = openLibrary(io);
-    if (!container)
-        return 1;
-    store::ModelContext& context = container->mainContext();
-    // The duplicate check and the inserts in one write: an import running
-    // in another process at the same time is either wholly seen or waits.
-    auto write = context.beginWrite();
-    if (!write) {
-        io.err << QStringLiteral("corvina: the bookmarks could not be saved: %1\n")
-                      .arg(write.error().message);
-        return 1;
-    }
+    const qsizetype total = qsizetype(read.size());
     std::vector<BookmarkPayload> kept;
-    if (all) {
-        kept = std::move(read);
-    } else {
-        // Against the library and against what the files gave before.
-        QSet<QString> seen;
-        for (const Bookmark& bookmark : library::allBookmarks(context))
-            seen.insert(duplicateKey(bookmark.urlString()));
-        kept.reserve(read.size());
-        for (BookmarkPayload& payload : read) {
-            const QString key = duplicateKey(payload.url);
-            if (seen.contains(key))
-                continue;
-            seen.insert(key);
-            kept.push_back(std::move(payload));
-        }
-    }
-    const qsizetype skipped = qsizetype(read.size() - kept.size());
-    library::addPayloads(context, kept);
-    if (auto committed = write->commit(); !committed) {
-        io.err << QStringLiteral("corvina: the bookmarks could not be saved: %1\n")
-                      .arg(committed.error().message);
+    const auto changed =
+        changeLibrary(io, QStringLiteral("the bookmarks"), [&](store::ModelContext& context) {
+            if (all) {
+                kept = std::move(read);
+            } else {
+                // Against the library as it is now, other processes' imports
+                // included, and against what the files gave before.
+                QSet<QString> seen;
+                for (const Bookmark& bookmark : library::allBookmarks(context))
+                    seen.insert(duplicateKey(bookmark.urlString()));
+                kept.reserve(read.size());
+                for (BookmarkPayload& payload : read) {
+                    const QString key = duplicateKey(payload.url);
+                    if (seen.contains(key))
+                        continue;
+                    seen.insert(key);
+                    kept.push_back(std::move(payload));
+                }
+            }
+            library::addPayloads(context, kept);
+        });
+    if (!changed)
         return 1;
-    }
-    // The index writer leaves the shared folder to the inbox drain; see add.
-    (void)sharedcontainer::inboxDirectory();
-    // From what the store holds now, other processes' bookmarks included.
-    rebuildDuplicateIndex(context).waitForFinished();
+    const qsizetype skipped = total - qsizetype(kept.size());
     io.out << QStringLiteral("Added %1 bookmarks.").arg(kept.size());
     if (!all)
         io.out << QStringLiteral(" Skipped %1 duplicates.").arg(skipped);

@@ -1,5 +1,7 @@
 #include "Corvina/CommandLine/Output.h"
 
+#include "platform/Folders/AtomicWrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -36,19 +38,8 @@ void Output::write(QByteArrayView bytes) {
         return;
     }
     // Large blocks (an export) go out as they are, without a copy.
-    const char* data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(m_fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-            return;
-        }
-        data += written;
-        left -= written;
-    }
+    if (!folders::writeAll(m_fd, bytes))
+        fail(errno);
 }
 
 Output& Output::operator<<(QStringView text) {
@@ -62,19 +53,8 @@ Output& Output::operator<<(char c) {
 }
 
 bool Output::flush() {
-    const char* data = m_buffer.constData();
-    qsizetype left = m_error.isEmpty() ? m_buffer.size() : 0;
-    while (left > 0) {
-        const ssize_t written = ::write(m_fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-            break;
-        }
-        data += written;
-        left -= written;
-    }
+    if (m_error.isEmpty() && !folders::writeAll(m_fd, m_buffer))
+        fail(errno);
     m_buffer.clear();
     return m_error.isEmpty();
 }

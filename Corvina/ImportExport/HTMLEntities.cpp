@@ -86,8 +86,13 @@ void decodeNumericReferences(QStringView text, QString& out) {
 
 // "&amp;" over the whole text, left to right, never rescanning what it wrote.
 QString replaceAmpersands(QStringView text) {
+    // Sized exactly: a title of millions of "&amp;" would otherwise hold
+    // five times what it becomes.
+    const qsizetype count = text.count(u"&amp;");
+    if (count == 0)
+        return text.toString();
     QString out;
-    out.reserve(text.size());
+    out.reserve(text.size() - 4 * count);
     qsizetype copied = 0;
     for (qsizetype at = text.indexOf(u"&amp;"); at >= 0; at = text.indexOf(u"&amp;", at + 5)) {
         out += text.sliced(copied, at - copied);
@@ -147,9 +152,14 @@ std::span<const std::pair<std::u16string_view, char16_t>> namedEntities() {
 QString decodeEntities(QStringView text) {
     if (!text.contains(u'&'))
         return text.toString();
+    // Each pass's input is let go before the next, so a huge value is held
+    // at most twice.
     QString numeric;
-    decodeNumericReferences(text, numeric);
-    return replaceNamed(replaceAmpersands(numeric));
+    if (text.contains(u"&#"))
+        decodeNumericReferences(text, numeric);
+    QString ampersands = replaceAmpersands(numeric.isNull() ? text : QStringView(numeric));
+    numeric = QString();
+    return replaceNamed(ampersands);
 }
 
 } // namespace netscape

@@ -29,8 +29,10 @@ mode_t currentUmask() {
     return 022;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
+} // namespace
+
+bool writeAll(int fd, QByteArrayView bytes) {
+    const char* data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t written = ::write(fd, data, size_t(left));
@@ -44,8 +46,6 @@ bool writeAll(int fd, const QByteArray& bytes) {
     }
     return true;
 }
-
-} // namespace
 
 Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes,
                                       Durability durability) {

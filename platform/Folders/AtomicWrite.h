@@ -22,4 +22,8 @@ enum class Durability { synced, cached };
 Result<void, QString> writeAtomically(const QString& path, const QByteArray& bytes,
                                       Durability durability = Durability::synced);
 
+// Writes all of `bytes` to the descriptor, through short writes and
+// interruptions; false, with errno set, when a write fails.
+bool writeAll(int fd, QByteArrayView bytes);
+
 } // namespace folders

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace testenv {
@@ -11,5 +12,8 @@ QString root();
 // Points the XDG variables at a fresh temporary tree. Called by the shared
 // mains before the Qt application object exists.
 void isolate();
+
+// A file's bytes, or "<missing>" when it cannot be read.
+QByteArray contents(const QString& path);
 
 } // namespace testenv

@@ -1,12 +1,17 @@
 // Shows the library window on a temporary library, for screenshots:
 //   library_window_preview [--dark] [--bookmarks N] [--tag NAME] [--search TEXT]
+//                          [--save-failing | --open-file-address]
 // N realistic bookmarks (default none: the empty library), then the tag NAME
 // chosen in the sidebar as a click would, then TEXT typed into the search field.
+// --save-failing: another program holds the store while a bookmark is added,
+// then the window is closed (the status line and the question at quit);
+// --open-file-address: opening a bookmark of a local file (the question first).
 #include "Corvina/App/QuillanApp.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Store/ModelContainer.h"
+#include "tests/support/StoreWriteLock.h"
 #include "tests/support/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -118,7 +123,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption bookmarks(u"bookmarks"_s, u"How many."_s, u"N"_s, u"0"_s);
     const QCommandLineOption tag(u"tag"_s, u"Tag to choose."_s, u"NAME"_s);
     const QCommandLineOption search(u"search"_s, u"Text to search for."_s, u"TEXT"_s);
-    parser.addOptions({dark, bookmarks, tag, search});
+    const QCommandLineOption saveFailing(u"save-failing"_s);
+    const QCommandLineOption openFileAddress(u"open-file-address"_s);
+    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress});
     parser.process(app);
     if (parser.isSet(dark))
         QApplication::setPalette(testenv::darkPalette());
@@ -140,5 +147,20 @@ int main(int argc, char** argv) {
             QTest::keyClicks(window->searchField(), parser.value(search));
         }
     });
+    std::unique_ptr<teststore::StoreWriteLock> lock;
+    if (parser.isSet(saveFailing)) {
+        lock = std::make_unique<teststore::StoreWriteLock>(library::storeFilePath());
+        BookmarkPayload added = realisticLibrary(1).front();
+        added.url = *Url::parse(u"https://example.org/saved-while-locked"_s);
+        (void)library::insertPayloads(corvina.container().mainContext(), std::span(&added, 1));
+        QTimer::singleShot(2500, window, &QWidget::close);
+    }
+    if (parser.isSet(openFileAddress)) {
+        QTimer::singleShot(500, window, [window] {
+            window->content()->openInBrowser(
+                Bookmark(QUuid::createUuid(), *Url::parse(u"file:///home/me/Desktop/start.desktop"_s),
+                         u"Start"_s, {}, {}, QDateTime::currentDateTimeUtc()));
+        });
+    }
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "CommandLineSupport.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/StoreWriteLock.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -14,14 +15,7 @@
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using testenv::contents;
 
 TEST(CommandLineTest, AddAndDrain) {
     CorvinaHome home;

@@ -1,4 +1,5 @@
 #include "platform/Folders/AtomicWrite.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,14 +9,7 @@
 using folders::Durability;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using testenv::contents;
 
 TEST(AtomicWriteTest, WritesAndReplacesWholeFilesAndLeavesNothingBehind) {
     for (const Durability durability : {Durability::synced, Durability::cached}) {
