@@ -252,7 +252,8 @@ Result<Opened, StoreError> openForReading(const QString& path, const EntitySchem
                 return Failure{valid.error()};
             continue;
         }
-        return Opened{std::move(opened).value(), why.message};
+        return Opened{std::move(opened).value(),
+                      QStringLiteral("its file or folder cannot be written: ") + why.message};
     }
     return Failure{why};
 }
