@@ -19,6 +19,30 @@ if(CORVINA_SANITIZE)
   target_link_options(corvina_settings INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The Qt and standard headers most files include, compiled once per target
+# instead of once per file; widget headers only for targets that link
+# Qt6::Widgets themselves. Each target builds its own copy, so many small
+# targets would pay more than they save.
+target_link_libraries(corvina_settings INTERFACE Qt6::Core)
+set(corvina_widget_target "$<IN_LIST:Qt6::Widgets,$<TARGET_PROPERTY:LINK_LIBRARIES>>")
+target_precompile_headers(corvina_settings INTERFACE
+  <QByteArray> <QDateTime> <QHash> <QList> <QObject> <QString> <QStringList> <QVariant>
+  <algorithm> <functional> <memory> <optional> <vector>
+  "$<${corvina_widget_target}:<QApplication$<ANGLE-R>>"
+  "$<${corvina_widget_target}:<QPainter$<ANGLE-R>>"
+  "$<${corvina_widget_target}:<QWidget$<ANGLE-R>>")
+
+# A build that repeats an earlier one (a fresh clone, an emptied build folder)
+# takes its objects from ccache. The precompiled header embeds the time of
+# its build, which ccache must be told to ignore.
+option(CORVINA_CCACHE "Compile through ccache when it is installed" ON)
+find_program(CORVINA_CCACHE_PROGRAM ccache)
+if(CORVINA_CCACHE AND CORVINA_CCACHE_PROGRAM)
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+    CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+    ${CORVINA_CCACHE_PROGRAM})
+endif()
+
 # corvina_add_library(NAME [SOURCES...] [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
 # One library per folder; headers are included by folder-relative path from
 # the tree root ("platform/Store/ModelContext.h").

@@ -10,7 +10,7 @@
 namespace testdata {
 
 inline QByteArray fixture(const QString& name) {
-    QFile file(QStringLiteral(CORVINA_FIXTURES_DIR "/") + name);
+    QFile file(QStringLiteral(CORVINA_TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     return file.readAll();
 }

@@ -1,4 +1,4 @@
-#include "TagEvaluation.h"
+#include "tools/tag-quality/TagEvaluation.h"
 
 #include <gtest/gtest.h>
 

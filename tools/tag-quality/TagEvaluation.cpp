@@ -1,4 +1,4 @@
-#include "TagEvaluation.h"
+#include "tools/tag-quality/TagEvaluation.h"
 
 #include "Corvina/Tags/TagSuggester.h"
 #include "platform/Tagger/NaturalLanguageTagger.h"

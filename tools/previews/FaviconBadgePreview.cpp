@@ -3,7 +3,7 @@
 // Letter tiles for several sites, one site with an icon in its cache.
 #include "Corvina/Favicons/FaviconBadge.h"
 #include "Corvina/Favicons/FaviconStore.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     if (QApplication::arguments().contains(u"--dark"_s))
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
     QNetworkAccessManager network;
     FaviconStore store(network);
     // A blue-and-white icon as a site would serve it.

@@ -7,7 +7,7 @@
 #include "Corvina/Settings/SyncStatus.h"
 #include "platform/Account/AccountStatusProvider.h"
 #include "shared/Preferences.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
                          arguments.contains(QStringLiteral("--syncing"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (arguments.contains(QStringLiteral("--dark")))
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
 
     Preferences preferences(UserDefaults::openSuite(QStringLiteral("preview")));
     if (arguments.contains(QStringLiteral("--off")))

@@ -5,7 +5,7 @@
 #include "Corvina/Favicons/FaviconStore.h"
 #include "shared/Preferences.h"
 #include "tests/Corvina/BookmarkRow/RowFixtureModel.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     if (QApplication::arguments().contains(u"--dark"_s))
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
     Preferences::shared().setShowDescriptions(true);
 
     QNetworkAccessManager network;

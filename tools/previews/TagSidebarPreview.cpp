@@ -4,7 +4,7 @@
 // the tag "Rust"; --dark uses a dark palette.
 #include "Corvina/Library/Bookmark.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ Bookmark sample(const QString& title, const QStringList& tags) {
 
 // The sidebar's own source-list shade sits a step lighter than the window.
 QPalette darkPalette() {
-    QPalette palette = testenv::darkPalette();
+    QPalette palette = preview::darkPalette();
     palette.setColor(QPalette::Window, QColor(0x26, 0x26, 0x28));
     palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
     palette.setColor(QPalette::AlternateBase, QColor(0x1e, 0x1e, 0x1e));

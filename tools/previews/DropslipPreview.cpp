@@ -3,7 +3,7 @@
 //   dropslip_preview [--dark] DROPSLIP-ARGUMENTS...
 // Uses the XDG folders it is given; not a test.
 #include "extension/App/Dropslip.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 
 #include <QApplication>
 
@@ -17,6 +17,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("dropslip"));
     QApplication::setOrganizationName(QStringLiteral("Corvina"));
     if (dark)
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
     return runDropslip(arguments);
 }

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QPalette>
 
-namespace testenv {
+namespace preview {
 
 // The dark appearance the preview programs show with --dark, so screenshots
 // of both appearances can be checked without a desktop theme.
@@ -24,4 +24,4 @@ inline QPalette darkPalette() {
     return palette;
 }
 
-} // namespace testenv
+} // namespace preview

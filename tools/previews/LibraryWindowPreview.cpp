@@ -7,7 +7,7 @@
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Store/ModelContainer.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     parser.addOptions({dark, bookmarks, tag, search});
     parser.process(app);
     if (parser.isSet(dark))
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
 
     auto started = QuillanApp::start();
     if (!started)

@@ -8,7 +8,7 @@
 #include "Corvina/Library/LibraryStore.h"
 #include "platform/Store/ModelContainer.h"
 #include "shared/Preferences.h"
-#include "tests/support/PreviewPalette.h"
+#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     const QStringList arguments = QApplication::arguments();
     if (arguments.contains(u"--dark"_s))
-        QApplication::setPalette(testenv::darkPalette());
+        QApplication::setPalette(preview::darkPalette());
     Preferences& prefs = Preferences::shared();
     prefs.setAutoFetchMetadata(false);
     prefs.setAutofillFromClipboard(false);

@@ -1,8 +1,8 @@
 // Prints how well the tagger finds names and how often the suggester offers
 // a tag a person would pick, over the labelled evaluation set:
 //   tag_quality_report [--details] [evaluation.jsonl...]
-// Not a test; tag_quality_test holds the floors.
-#include "TagEvaluation.h"
+// Not a test; TagQualityTest (tests/Corvina/Tags) holds the floors.
+#include "tools/tag-quality/TagEvaluation.h"
 #include "platform/Tagger/Lexicon.h"
 
 #include <QCoreApplication>
