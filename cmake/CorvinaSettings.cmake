@@ -19,18 +19,29 @@ if(CORVINA_SANITIZE)
   target_link_options(corvina_settings INTERFACE -fsanitize=address,undefined)
 endif()
 
-# The Qt and standard headers most files include, compiled once per target
-# instead of once per file; widget headers only for targets that link
-# Qt6::Widgets themselves. Each target builds its own copy, so many small
-# targets would pay more than they save.
-target_link_libraries(corvina_settings INTERFACE Qt6::Core)
-set(corvina_widget_target "$<IN_LIST:Qt6::Widgets,$<TARGET_PROPERTY:LINK_LIBRARIES>>")
-target_precompile_headers(corvina_settings INTERFACE
+# The Qt and standard headers nearly every file includes, compiled once for
+# the whole build: corvina_pch holds them, corvina_pch_widgets adds the widget
+# headers, and every target made through corvina_add_library or the test
+# functions reuses one of them (or the tests' own two, which add gtest). A copy
+# per target would cost more than it saves in all but the largest targets.
+set(CORVINA_PCH_HEADERS
   <QByteArray> <QDateTime> <QHash> <QList> <QObject> <QString> <QStringList> <QVariant>
-  <algorithm> <functional> <memory> <optional> <vector>
-  "$<${corvina_widget_target}:<QApplication$<ANGLE-R>>"
-  "$<${corvina_widget_target}:<QPainter$<ANGLE-R>>"
-  "$<${corvina_widget_target}:<QWidget$<ANGLE-R>>")
+  <algorithm> <functional> <memory> <optional> <vector>)
+set(CORVINA_PCH_WIDGET_HEADERS ${CORVINA_PCH_HEADERS} <QApplication> <QPainter> <QWidget>)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/corvina_pch.cpp
+  CONTENT "// The precompiled header's own translation unit.\n")
+add_library(corvina_pch STATIC ${CMAKE_BINARY_DIR}/corvina_pch.cpp)
+target_link_libraries(corvina_pch PUBLIC corvina_settings Qt6::Core)
+target_precompile_headers(corvina_pch PRIVATE ${CORVINA_PCH_HEADERS})
+add_library(corvina_pch_widgets STATIC ${CMAKE_BINARY_DIR}/corvina_pch.cpp)
+target_link_libraries(corvina_pch_widgets PUBLIC corvina_settings Qt6::Widgets)
+target_precompile_headers(corvina_pch_widgets PRIVATE ${CORVINA_PCH_WIDGET_HEADERS})
+set_target_properties(corvina_pch corvina_pch_widgets PROPERTIES AUTOMOC OFF)
+
+# corvina_use_pch(TARGET OWNER): TARGET compiles with OWNER's precompiled header.
+function(corvina_use_pch target owner)
+  target_precompile_headers(${target} REUSE_FROM ${owner})
+endfunction()
 
 # A build that repeats an earlier one (a fresh clone, an emptied build folder)
 # takes its objects from ccache. The precompiled header embeds the time of
@@ -51,4 +62,9 @@ function(corvina_add_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC corvina_settings ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+  if(Qt6::Widgets IN_LIST ARG_PUBLIC_LIBS)
+    corvina_use_pch(${name} corvina_pch_widgets)
+  else()
+    corvina_use_pch(${name} corvina_pch)
+  endif()
 endfunction()
