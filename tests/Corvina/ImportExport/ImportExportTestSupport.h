@@ -1,11 +1,10 @@
 #pragma once
 
 #include "Corvina/Library/BookmarkPayload.h"
+#include "tests/support/Testing.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
-#include <gtest/gtest.h>
 
 namespace testdata {
 

@@ -6,9 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
-using namespace Qt::Literals::StringLiterals;
 using testdata::at;
 using testdata::payload;
 
@@ -21,15 +19,20 @@ const QByteArray kValid =
 
 const QByteArray kMark = "\xEF\xBB\xBF"; // U+FEFF, the byte order mark
 
+// kValid as the one element of a bare array, `from` replaced with `to`.
+QByteArray edited(const QByteArray& from, const QByteArray& to) {
+    return "[" + QByteArray(kValid).replace(from, to) + "]";
+}
+
 // kValid as the one element of a bare array, with `json` as its value for
 // an unknown key.
 QByteArray withExtra(const QByteArray& json) {
-    return "[" + QByteArray(kValid).replace("{", R"({"extra":)" + json + ",") + "]";
+    return edited("{", R"({"extra":)" + json + ",");
 }
 
 // kValid with `text` between the quotes of its title.
 QByteArray withTitle(const QByteArray& text) {
-    return "[" + QByteArray(kValid).replace(R"("title":"A")", R"("title":")" + text + "\"") + "]";
+    return edited(R"("title":"A")", R"("title":")" + text + "\"");
 }
 
 // {"a":{"a":...{}...}}, `depth` objects deep.
@@ -84,24 +87,17 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
         {"envelopeOtherMembersIgnored", R"({"version":2,"x":{},"bookmarks":[)" + kValid + "]}", 1},
         {"emptyEnvelope", R"({"bookmarks":[]})", 0},
         {"byteOrderMark", "\xEF\xBB\xBF[" + kValid + "]", 1},
-        {"unknownKeyIgnored", "[" + QByteArray(kValid).replace("{", R"({"extra":1,)") + "]", 1},
+        {"unknownKeyIgnored", edited("{", R"({"extra":1,)"), 1},
         {"noBookmarksMember", R"({"items":[]})", -1},
         {"bookmarksNotAnArray", R"({"bookmarks":{}})", -1},
         {"oneBadElementFailsAll", "[" + kValid + R"(,{"id":"x"}])", -1},
-        {"missingUpdatedAt",
-         "[" + QByteArray(kValid).replace(R"(,"updatedAt":"2024-05-02T00:00:00Z")", "") + "]", -1},
-        {"bareDate", "[" + QByteArray(kValid).replace("2024-05-01T12:30:00Z", "2024-05-01") + "]",
-         -1},
-        {"invalidUrl", "[" + QByteArray(kValid).replace("https://a/", "not a url") + "]", -1},
-        {"duplicateKey",
-         "[" + QByteArray(kValid).replace(R"("title":"A")", R"("title":"A","title":"B")") + "]",
-         -1},
-        {"duplicateKeyViaEscape",
-         "[" + QByteArray(kValid).replace(R"("title":"A")", R"("title":"A","t\u0069tle":"B")") +
-             "]",
-         -1},
+        {"missingUpdatedAt", edited(R"(,"updatedAt":"2024-05-02T00:00:00Z")", ""), -1},
+        {"bareDate", edited("2024-05-01T12:30:00Z", "2024-05-01"), -1},
+        {"invalidUrl", edited("https://a/", "not a url"), -1},
+        {"duplicateKey", edited(R"("title":"A")", R"("title":"A","title":"B")"), -1},
+        {"duplicateKeyViaEscape", edited(R"("title":"A")", R"("title":"A","t\u0069tle":"B")"), -1},
         {"duplicateEnvelopeMember", R"({"bookmarks":[],"bookmarks":[)" + kValid + "]}", -1},
-        {"loneSurrogate", "[" + QByteArray(kValid).replace(R"("x")", R"("\udd00")") + "]", -1},
+        {"loneSurrogate", edited(R"("x")", R"("\udd00")"), -1},
         {"hugeNumber", R"({"version":1e999,"bookmarks":[]})", -1},
         {"deepNesting", QByteArray(5000, '[') + QByteArray(5000, ']'), -1},
         // 1,024 levels in all are allowed, the bookmark and its array included.
@@ -119,7 +115,7 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
         {"secondDocument", "[][]", -1},
         {"trailingNul", QByteArray("[]\0", 3), -1},
         {"trailingComma", "[" + kValid + ",]", -1},
-        {"trailingCommaInObject", "[" + QByteArray(kValid).replace("}", ",}") + "]", -1},
+        {"trailingCommaInObject", edited("}", ",}"), -1},
         {"bareScalar", "1", -1},
         {"unclosedArray", "[" + kValid, -1},
         {"unclosedString", R"([{"id":"1111)", -1},
@@ -156,7 +152,7 @@ TEST(JSONBackupTest, ImporterAcceptsAndRejects) {
         {"escapedEnvelopeKey", R"({"b\u006fokmarks":[)" + kValid + "]}", 1},
         {"bookmarksMemberLast", R"({"version":1,"bookmarks":[]})", 0},
         {"elementNotAnObject", "[" + kValid + ",[]]", -1},
-        {"tagNotAString", "[" + QByteArray(kValid).replace(R"(["x"])", R"(["x",1])") + "]", -1},
+        {"tagNotAString", edited(R"(["x"])", R"(["x",1])"), -1},
         {"titleNotAString", withTitle("A").replace(R"("A")", "1"), -1},
         {"html", "<!DOCTYPE NETSCAPE-Bookmark-file-1>", -1},
         {"empty", "", -1},
@@ -196,8 +192,7 @@ TEST(JSONBackupTest, ImporterDecodesStrings) {
         EXPECT_EQ(parsed->front().title.toStdU16String(), title.toStdU16String())
             << json.toStdString();
     }
-    const auto tags = JSONImporter::parse(
-        "[" + QByteArray(kValid).replace(R"(["x"])", R"([ "\u0061" , "b" ])") + "]");
+    const auto tags = JSONImporter::parse(edited(R"(["x"])", R"([ "\u0061" , "b" ])"));
     ASSERT_TRUE(tags.ok());
     EXPECT_EQ(tags->front().tags, (QStringList{u"a"_s, u"b"_s}));
 }

@@ -3,9 +3,6 @@
 #include "Corvina/ImportExport/HTMLEntities.h"
 #include "ImportExportTestSupport.h"
 
-#include <QStringList>
-
-using namespace Qt::Literals::StringLiterals;
 using testdata::at;
 using testdata::payload;
 
@@ -28,57 +25,52 @@ QStringList summary(const std::vector<BookmarkPayload>& payloads) {
 } // namespace
 
 TEST(NetscapeHTMLTest, ReaderEdgeCases) {
-    struct Case {
-        const char* name;
+    const struct {
         QByteArray file;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        {"nestedFoldersGiveTagsOutermostFirst",
-         "<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
+        QString expected; // "url|title|tag,tag" per bookmark, "; " between
+    } cases[] = {
+        // Nested folders give tags outermost first.
+        {"<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
          "<DT><A HREF=\"https://in.b/\" TAGS=\"t\">In B</A>\n</DL><p>\n"
          "<DT><A HREF=\"https://in.a/\">In A</A>\n</DL><p>\n<DT><A HREF=\"https://top/\">Top</A>\n",
-         {u"https://in.b/|In B|t,A,B"_s, u"https://in.a/|In A|A"_s, u"https://top/|Top|"_s}},
-        {"tagsTrimmedDeduplicatedInOrder",
-         "<DT><H3>x</H3>\n<DL>\n<A HREF='https://t/' TAGS=' x , ,y,x,\tz '>T</A>",
-         {u"https://t/|T|x,y,z"_s}},
-        {"folderNamesDecodedEmptyOnesAddNoTag",
-         "<H3 ADD_DATE=\"1\">R&amp;D</H3>\n<H3></H3>\n<A HREF=\"https://f/\">F</A>",
-         {u"https://f/|F|R&D"_s}},
-        {"emptyTitleIsTheUrl",
-         "<DT><a href=\"https://e.example/x\"></a>",
-         {u"https://e.example/x|https://e.example/x|"_s}},
-        {"singleQuotesAndSpacesAroundEquals",
-         "<A  HREF = 'https://q/'>Q</A>",
-         {u"https://q/|Q|"_s}},
-        {"twoLinksOnALineGiveTheFirst",
-         "<A HREF=\"https://1/\">one</A><A HREF=\"https://2/\">two</A>",
-         {u"https://1/|one|"_s}},
-        {"skipped: no href, no closing tag, bad url, close before open",
-         "<A NAME=\"x\">n</A>\n<A HREF=\"https://c/\">c\n<A HREF=\"not a url\">u</A>\n"
+         u"https://in.b/|In B|t,A,B; https://in.a/|In A|A; https://top/|Top|"_s},
+        // Tags trimmed deduplicated in order.
+        {"<DT><H3>x</H3>\n<DL>\n<A HREF='https://t/' TAGS=' x , ,y,x,\tz '>T</A>",
+         u"https://t/|T|x,y,z"_s},
+        // Folder names decoded empty ones add no tag.
+        {"<H3 ADD_DATE=\"1\">R&amp;D</H3>\n<H3></H3>\n<A HREF=\"https://f/\">F</A>",
+         u"https://f/|F|R&D"_s},
+        // Empty title is the url.
+        {"<DT><a href=\"https://e.example/x\"></a>", u"https://e.example/x|https://e.example/x|"_s},
+        // Single quotes and spaces around equals.
+        {"<A  HREF = 'https://q/'>Q</A>", u"https://q/|Q|"_s},
+        // Two links on a line give the first.
+        {"<A HREF=\"https://1/\">one</A><A HREF=\"https://2/\">two</A>", u"https://1/|one|"_s},
+        // Skipped: no href, no closing tag, bad url, close before open.
+        {"<A NAME=\"x\">n</A>\n<A HREF=\"https://c/\">c\n<A HREF=\"not a url\">u</A>\n"
          "</A><A HREF=\"https://d/\">d\n",
-         {}},
-        {"hrefAndTitleDecoded",
-         "<A HREF=\"https://h/?a=1&amp;b=2\">&lt;b&gt; &amp;amp; &#x41;</A>",
-         {u"https://h/?a=1&b=2|<b> &amp; A|"_s}},
-        {"anyScheme",
-         "<A HREF=\"place:sort=8\">p</A>\n<A HREF=\"rel/path\">r</A>",
-         {u"place:sort=8|p|"_s, u"rel/path|r|"_s}},
-        {"unbalancedFolderEndsAreHarmless",
-         "</DL>\n</DL><p>\n<H3>K</H3>\n<A HREF=\"https://k/\">k</A>\n</DL>\n</DL>\n"
+         u""_s},
+        // Href and title decoded.
+        {"<A HREF=\"https://h/?a=1&amp;b=2\">&lt;b&gt; &amp;amp; &#x41;</A>",
+         u"https://h/?a=1&b=2|<b> &amp; A|"_s},
+        // Any scheme.
+        {"<A HREF=\"place:sort=8\">p</A>\n<A HREF=\"rel/path\">r</A>",
+         u"place:sort=8|p|; rel/path|r|"_s},
+        // Unbalanced folder ends are harmless.
+        {"</DL>\n</DL><p>\n<H3>K</H3>\n<A HREF=\"https://k/\">k</A>\n</DL>\n</DL>\n"
          "<A HREF=\"https://l/\">l</A>",
-         {u"https://k/|k|K"_s, u"https://l/|l|"_s}},
-        {"crlfLineEnds",
-         "<H3>W</H3>\r\n<A HREF=\"https://w/\">w</A>\r\n</DL>\r\n",
-         {u"https://w/|w|W"_s}},
-        {"headingWithoutCloseIsTriedAsLink",
-         "<H3><A HREF=\"https://hl/\">x</A>",
-         {u"https://hl/|x|"_s}},
-        {"latin1WhenNotUtf8", "<A HREF=\"https://l1/\">caf\xe9</A>", {u"https://l1/|caf\u00e9|"_s}},
-        {"nulBytesAreText", QByteArray(64, '\0'), {}},
+         u"https://k/|k|K; https://l/|l|"_s},
+        // Crlf line ends.
+        {"<H3>W</H3>\r\n<A HREF=\"https://w/\">w</A>\r\n</DL>\r\n", u"https://w/|w|W"_s},
+        // Heading without close is tried as link.
+        {"<H3><A HREF=\"https://hl/\">x</A>", u"https://hl/|x|"_s},
+        // Latin1 when not utf8.
+        {"<A HREF=\"https://l1/\">caf\xe9</A>", u"https://l1/|caf\u00e9|"_s},
+        // Nul bytes are text.
+        {QByteArray(64, '\0'), u""_s},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(summary(read(c.file)), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(summary(read(c.file)).join(u"; "), c.expected) << c.file.toStdString();
 }
 
 TEST(NetscapeHTMLTest, Dates) {
@@ -100,10 +92,11 @@ TEST(NetscapeHTMLTest, Dates) {
         const auto parsed = read("<A HREF=\"https://d/\" " + QByteArray(c.attributes) + ">d</A>");
         ASSERT_EQ(parsed.size(), 1u) << c.attributes;
         const auto check = [&](const QDateTime& got, std::optional<qint64> expected) {
-            if (expected)
+            if (expected) {
                 EXPECT_EQ(got, at(*expected)) << c.attributes;
-            else
+            } else {
                 EXPECT_GE(got, before) << c.attributes;
+            }
         };
         check(parsed[0].createdAt, c.created);
         check(parsed[0].updatedAt, c.updated ? c.updated : c.created);
@@ -122,18 +115,6 @@ TEST(NetscapeHTMLTest, EntityDecoding) {
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(netscape::decodeEntities(input), expected) << input.toStdString();
-}
-
-TEST(NetscapeHTMLTest, AttributeLookup) {
-    using netscape::attribute;
-    const QString line = uR"(<A XHREF="x" href = 'y' HREF="z" TAGS="a">)"_s;
-    EXPECT_EQ(attribute(line, "HREF"_L1), u"x"_s); // not anchored at a word boundary
-    EXPECT_EQ(attribute(line, "TAGS"_L1), u"a"_s);
-    EXPECT_EQ(attribute(uR"(ICON="unclosed HREF='ok')"_s, "HREF"_L1), u"ok"_s);
-    EXPECT_FALSE(attribute(uR"(HREF=x HREF="unclosed)"_s, "HREF"_L1));
-    EXPECT_EQ(attribute(u"TAGS=\"\""_s, "TAGS"_L1), u""_s);
-    EXPECT_EQ(attribute(u"taG\u017F\u2003=\v\u0085\"b\""_s, "TAGS"_L1),
-              u"b"_s); // ICU's case folding and \s
 }
 
 TEST(NetscapeHTMLTest, WriterMatchesTheExpectedFile) {

@@ -1,11 +1,13 @@
 #include "Corvina/Library/Bookmark.h"
 
+#include "Corvina/Library/BookmarkDraft.h"
 #include "Corvina/Library/BookmarkPayload.h"
 #include "platform/Core/IsoDate.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,21 +21,28 @@ QDateTime at(const char* iso) {
 
 BookmarkPayload samplePayload() {
     BookmarkPayload payload;
-    payload.id = QUuid::fromString(QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    payload.id = QUuid::fromString(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_s);
     payload.url = url("https://www.example.com/docs?a=1");
-    payload.title = QStringLiteral("Docs");
-    payload.description = QStringLiteral("A note");
-    payload.tags = {QStringLiteral("swift"), QStringLiteral("Swift"), QStringLiteral("swift")};
+    payload.title = u"Docs"_s;
+    payload.description = u"A note"_s;
+    payload.tags = {u"swift"_s, u"Swift"_s, u"swift"_s};
     payload.createdAt = at("2023-02-03T04:05:06Z");
     payload.updatedAt = at("2024-01-01T00:00:00Z");
     return payload;
+}
+
+QStringList list(std::initializer_list<const char16_t*> items) {
+    QStringList result;
+    for (const char16_t* item : items)
+        result.append(QString::fromUtf16(item));
+    return result;
 }
 
 } // namespace
 
 TEST(BookmarkTest, UnassignedRecordReadsDefaults) {
     const Bookmark bookmark;
-    EXPECT_EQ(bookmark.urlString(), QStringLiteral("about:blank"));
+    EXPECT_EQ(bookmark.urlString(), u"about:blank"_s);
     EXPECT_TRUE(bookmark.title().isEmpty());
     EXPECT_TRUE(bookmark.note().isEmpty());
     EXPECT_TRUE(bookmark.tags().isEmpty());
@@ -49,11 +58,11 @@ TEST(BookmarkTest, MissingUpdatedAtTakesCreatedAtNotNow) {
 
 TEST(BookmarkTest, PayloadRoundTripKeepsEveryValueAndNormalisesNothing) {
     BookmarkPayload payload = samplePayload();
-    payload.title = QStringLiteral("  padded  ");
+    payload.title = u"  padded  "_s;
     const Bookmark bookmark = Bookmark::fromPayload(payload);
     EXPECT_EQ(bookmark.toPayload(), payload);
     EXPECT_EQ(bookmark.tags().size(), 3);
-    EXPECT_EQ(bookmark.title(), QStringLiteral("  padded  "));
+    EXPECT_EQ(bookmark.title(), u"  padded  "_s);
 }
 
 TEST(BookmarkTest, EqualityIsIdentityNotValue) {
@@ -92,8 +101,8 @@ TEST(BookmarkPayloadTest, EqualityIsOrderSensitiveAndCanonical) {
     EXPECT_FALSE(base == reordered);
 
     BookmarkPayload composed = base, decomposed = base;
-    composed.title = QStringLiteral("Caf\u00e9");
-    decomposed.title = QStringLiteral("Cafe\u0301");
+    composed.title = u"Caf\u00e9"_s;
+    decomposed.title = u"Cafe\u0301"_s;
     EXPECT_TRUE(composed == decomposed);
     EXPECT_EQ(qHash(composed), qHash(decomposed));
 }
@@ -102,14 +111,10 @@ TEST(BookmarkPayloadTest, JsonFormHasSevenKeysAndWholeSecondDates) {
     BookmarkPayload payload = samplePayload();
     payload.createdAt = payload.createdAt.addMSecs(987);
     const QJsonObject object = payloadToJson(payload);
-    EXPECT_EQ(object.keys(),
-              (QStringList{QStringLiteral("createdAt"), QStringLiteral("description"),
-                           QStringLiteral("id"), QStringLiteral("tags"), QStringLiteral("title"),
-                           QStringLiteral("updatedAt"), QStringLiteral("url")}));
-    EXPECT_EQ(object.value(QStringLiteral("createdAt")).toString(),
-              QStringLiteral("2023-02-03T04:05:06Z"));
-    EXPECT_EQ(object.value(QStringLiteral("id")).toString(),
-              QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    EXPECT_EQ(object.keys(), (QStringList{u"createdAt"_s, u"description"_s, u"id"_s, u"tags"_s,
+                                          u"title"_s, u"updatedAt"_s, u"url"_s}));
+    EXPECT_EQ(object.value(u"createdAt"_s).toString(), u"2023-02-03T04:05:06Z"_s);
+    EXPECT_EQ(object.value(u"id"_s).toString(), u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_s);
 
     const auto decoded = payloadFromJson(object);
     ASSERT_TRUE(decoded.ok());
@@ -122,46 +127,136 @@ TEST(BookmarkPayloadTest, Decoding) {
         "title":"T","description":"","tags":["x"],"createdAt":"2020-01-01T00:00:00Z",
         "updatedAt":"2020-01-01T01:00:00+01:00"})";
     const struct {
-        const char* name;
         const char* replace;    // key to change
         const char* with;       // replacement JSON value, or nullptr to remove the key
         const char* failingKey; // nullptr: decodes
     } cases[] = {
-        {"as written", nullptr, nullptr, nullptr},
-        {"eighth key ignored", "extra", "1", nullptr},
-        {"missing updatedAt", "updatedAt", nullptr, "updatedAt"},
-        {"missing tags", "tags", nullptr, "tags"},
-        {"bare date", "createdAt", "\"2020-01-01\"", "createdAt"},
-        {"fractional seconds", "createdAt", "\"2020-01-01T00:00:00.5Z\"", "createdAt"},
-        {"id not a uuid", "id", "\"nope\"", "id"},
-        {"id with braces", "id", "\"{6f9619ff-8b86-d011-b42d-00c04fc964ff}\"", "id"},
-        {"url with space", "url", "\"https://a b\"", "url"},
-        {"empty url", "url", "\"\"", "url"},
-        {"title not a string", "title", "3", "title"},
-        {"tag not a string", "tags", "[\"a\", 1]", "tags"},
-        {"tags not an array", "tags", "\"a,b\"", "tags"},
+        // As written.
+        {nullptr, nullptr, nullptr},
+        // Eighth key ignored.
+        {"extra", "1", nullptr},
+        // Missing updatedAt.
+        {"updatedAt", nullptr, "updatedAt"},
+        // Missing tags.
+        {"tags", nullptr, "tags"},
+        // Bare date.
+        {"createdAt", "\"2020-01-01\"", "createdAt"},
+        // Fractional seconds.
+        {"createdAt", "\"2020-01-01T00:00:00.5Z\"", "createdAt"},
+        // Id not a uuid.
+        {"id", "\"nope\"", "id"},
+        // Id with braces.
+        {"id", "\"{6f9619ff-8b86-d011-b42d-00c04fc964ff}\"", "id"},
+        // Url with space.
+        {"url", "\"https://a b\"", "url"},
+        // Empty url.
+        {"url", "\"\"", "url"},
+        // Title not a string.
+        {"title", "3", "title"},
+        // Tag not a string.
+        {"tags", "[\"a\", 1]", "tags"},
+        // Tags not an array.
+        {"tags", "\"a,b\"", "tags"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         QJsonObject object = QJsonDocument::fromJson(good).object();
-        if (c.replace) {
-            const QString key = QString::fromUtf8(c.replace);
-            if (c.with)
-                object.insert(
-                    key, QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
-            else
-                object.remove(key);
-        }
+        if (c.replace && c.with)
+            object.insert(QString::fromUtf8(c.replace),
+                          QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
+        else if (c.replace)
+            object.remove(QString::fromUtf8(c.replace));
         const auto decoded = payloadFromJson(object);
-        if (!c.failingKey) {
-            EXPECT_TRUE(decoded.ok()) << c.name;
-            if (decoded.ok()) {
-                EXPECT_EQ(decoded->updatedAt, at("2020-01-01T00:00:00Z")) << c.name;
-            }
-        } else {
-            ASSERT_FALSE(decoded.ok()) << c.name;
-            EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey)) << c.name;
-            EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey)))
-                << c.name;
+        ASSERT_EQ(decoded.ok(), !c.failingKey);
+        if (decoded) {
+            EXPECT_EQ(decoded->updatedAt, at("2020-01-01T00:00:00Z"));
+            continue;
         }
+        EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey));
+        EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey)));
     }
+}
+
+TEST(BookmarkDraftTest, ParsedTagsSplitAtCommasAndTrimOnlySpacesAndTabs) {
+    const struct {
+        const char16_t* field;
+        QStringList tags;
+    } cases[] = {
+        {u"", {}},
+        {u" , ,\t,", {}},
+        {u"swift, ios ,\tmac\t", list({u"swift", u"ios", u"mac"})},
+        {u"a,A,a", list({u"a", u"A", u"a"})},    // duplicates are the user's
+        {u" two words ", list({u"two words"})},  // inner spaces stay
+        {u"line\n, x", list({u"line\n", u"x"})}, // newlines are not trimmed
+        {u"\u00a0nbsp", list({u"\u00a0nbsp"})},  // only spaces and tabs
+        {u"semi;colon,x", list({u"semi;colon", u"x"})},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(draft::parsedTags(QString::fromUtf16(c.field)), c.tags)
+            << QString::fromUtf16(c.field).toStdString();
+    }
+}
+
+TEST(BookmarkDraftTest, CanSaveNeedsAParsingAddressAndATitle) {
+    const struct {
+        const char16_t* url;
+        const char16_t* title;
+        bool canSave;
+    } cases[] = {
+        {u"https://example.com", u"Example", true},
+        {u"  https://example.com\t", u"\tExample ", true},
+        {u"example.com/path", u"No scheme", true}, // any scheme, or none
+        {u"mailto:someone@example.com", u"Mail", true},
+        {u"https://example.com", u" \t ", false},
+        {u"https://example.com", u"", false},
+        {u"", u"Title", false},
+        {u"https://exa mple.com", u"Space inside", false},
+    };
+    for (const auto& c : cases) {
+        const BookmarkDraft d{QString::fromUtf16(c.url), QString::fromUtf16(c.title), {}, {}};
+        EXPECT_EQ(draft::canSave(d), c.canSave) << QString::fromUtf16(c.url).toStdString();
+    }
+}
+
+TEST(BookmarkDraftTest, NewBookmarkIsInsertedTrimmedAndSaved) {
+    TestLibrary s;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+    const auto saved = draft::save(s.context(), {u" https://example.com/a "_s, u"  Title  "_s,
+                                                 u"  note kept as typed \n"_s, u"b, a ,"_s});
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(s.context().hasChanges());
+    ASSERT_EQ(s.context().count(), 1);
+    EXPECT_EQ(saved->urlString(), u"https://example.com/a"_s);
+    EXPECT_EQ(saved->title(), u"Title"_s);
+    EXPECT_EQ(saved->note(), u"  note kept as typed \n"_s);
+    EXPECT_EQ(saved->tags(), list({u"b", u"a"}));
+    EXPECT_EQ(saved->createdAt(), saved->updatedAt());
+    EXPECT_GE(saved->createdAt(), before);
+}
+
+TEST(BookmarkDraftTest, EditingKeepsIdAndCreationAndMovesUpdateTime) {
+    TestLibrary s;
+    const QDateTime created = QDateTime::fromSecsSinceEpoch(1000000000, Qt::UTC);
+    const Bookmark existing(QUuid::createUuid(), *Url::parse(u"https://old.example"_s), u"Old"_s,
+                            u"old note"_s, {}, created);
+    s.context().insert(existing.object());
+    ASSERT_TRUE(s.context().save());
+
+    const auto saved =
+        draft::save(s.context(), {u"https://new.example"_s, u"New"_s, {}, u"x"_s}, existing);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(*saved, existing);
+    EXPECT_EQ(s.context().count(), 1);
+    EXPECT_EQ(existing.urlString(), u"https://new.example"_s);
+    EXPECT_EQ(existing.note(), QString());
+    EXPECT_EQ(existing.createdAt(), created);
+    EXPECT_GT(existing.updatedAt(), created);
+    EXPECT_FALSE(s.context().hasChanges());
+}
+
+TEST(BookmarkDraftTest, AnAddressThatDoesNotParseWritesNothing) {
+    TestLibrary s;
+    EXPECT_FALSE(draft::save(s.context(), {u"not a url"_s, u"Title"_s, {}, {}}));
+    EXPECT_EQ(s.context().count(), 0);
+    EXPECT_FALSE(s.context().hasChanges());
 }

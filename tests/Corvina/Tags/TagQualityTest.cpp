@@ -1,6 +1,5 @@
+#include "tests/support/Testing.h"
 #include "tools/tag-quality/TagEvaluation.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,7 @@
 #include "Corvina/Tags/TagSuggester.h"
 
 #include "platform/Tagger/TextTagger.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/Testing.h"
 
 namespace {
 
@@ -10,11 +9,14 @@ using nl::Tag;
 
 // Tags the words it is told to, wherever they first occur (in order) in the
 // text it is given, so that the algorithm is tested apart from any tagger's
-// judgement.
+// judgement. Told as "word/K word/K" with K one of O(rganisation), P(erson),
+// L(ocation), N(oun), V(erb), A(djective), W(ord, other).
 class FakeTagger : public nl::TextTagger {
 public:
-    std::vector<std::pair<QString, Tag>> names;
-    std::vector<std::pair<QString, Tag>> lexical;
+    FakeTagger(QStringView names = {}, QStringView lexical = {})
+        : m_names(parse(names))
+        , m_lexical(parse(lexical)) {}
+
     mutable QStringList texts;
     mutable std::vector<std::pair<nl::TagScheme, nl::TagOptions>> calls;
 
@@ -24,7 +26,7 @@ public:
         calls.emplace_back(scheme, options);
         std::vector<nl::TaggedToken> result;
         qsizetype from = 0;
-        for (const auto& [word, tag] : scheme == nl::TagScheme::nameType ? names : lexical) {
+        for (const auto& [word, tag] : scheme == nl::TagScheme::nameType ? m_names : m_lexical) {
             const qsizetype at = text.indexOf(word, from);
             if (at < 0) {
                 ADD_FAILURE() << "fake token not in text: " << word.toStdString();
@@ -35,291 +37,165 @@ public:
         }
         return result;
     }
+
+private:
+    static std::vector<std::pair<QString, Tag>> parse(QStringView told) {
+        static const QHash<QChar, Tag> kinds{{u'O', Tag::organizationName},
+                                             {u'P', Tag::personalName},
+                                             {u'L', Tag::placeName},
+                                             {u'N', Tag::noun},
+                                             {u'V', Tag::verb},
+                                             {u'A', Tag::adjective},
+                                             {u'W', Tag::otherWord}};
+        std::vector<std::pair<QString, Tag>> tokens;
+        for (const QStringView token : told.split(u' ', Qt::SkipEmptyParts))
+            tokens.emplace_back(token.chopped(2).toString(), kinds.value(token.back()));
+        return tokens;
+    }
+
+    std::vector<std::pair<QString, Tag>> m_names;
+    std::vector<std::pair<QString, Tag>> m_lexical;
 };
 
-struct SuggestCase {
-    const char* name;
-    QString title;
-    QString description;
-    std::optional<QString> domain;
-    int limit;
-    std::vector<std::pair<QString, Tag>> names;
-    std::vector<std::pair<QString, Tag>> lexical;
-    QStringList expected;
-};
-
-const QString kNoText;
-constexpr Tag kOrg = Tag::organizationName;
-constexpr Tag kPerson = Tag::personalName;
-constexpr Tag kPlace = Tag::placeName;
-constexpr Tag kNoun = Tag::noun;
-
-void PrintTo(const SuggestCase& c, std::ostream* out) {
-    *out << c.name;
+QStringList words(const char16_t* text) {
+    return QString::fromUtf16(text).split(u' ', Qt::SkipEmptyParts);
 }
 
-std::vector<SuggestCase> suggestCases() {
-    const auto s = [](const char16_t* text) { return QString::fromUtf16(text); };
-    return {
-        {"SiteTagAloneWhenThereIsNoText",
-         kNoText,
-         kNoText,
-         s(u"github.com"),
-         6,
-         {},
-         {},
-         {s(u"Github")}},
-        {"SiteTagAloneWhateverTheLimit",
-         kNoText,
-         kNoText,
-         s(u"github.com"),
-         0,
-         {},
-         {},
-         {s(u"Github")}},
-        {"NothingWithoutTextOrDomain", kNoText, kNoText, std::nullopt, 6, {}, {}, {}},
-        {"LimitZeroWithText",
-         s(u"Paris"),
-         kNoText,
-         s(u"example.com"),
-         0,
-         {{s(u"Paris"), kPlace}},
-         {},
-         {}},
-        {"EightOrganisationsGiveTheLastSixInStringOrder",
-         s(u"Acme, Bolt, Crest and Delta"),
-         s(u"Ember, Flint, Grove and Harbor"),
-         std::nullopt,
-         6,
-         {{s(u"Acme"), kOrg},
-          {s(u"Bolt"), kOrg},
-          {s(u"Crest"), kOrg},
-          {s(u"Delta"), kOrg},
-          {s(u"Ember"), kOrg},
-          {s(u"Flint"), kOrg},
-          {s(u"Grove"), kOrg},
-          {s(u"Harbor"), kOrg}},
-         {},
-         {s(u"Harbor"), s(u"Grove"), s(u"Flint"), s(u"Ember"), s(u"Delta"), s(u"Crest")}},
-        {"SentenceInitialNounCountsItsLowerCaseFormNever",
-         s(u"Gardens in spring"),
-         s(u"The gardens open daily"),
-         std::nullopt,
-         6,
-         {},
-         {{s(u"Gardens"), kNoun}, {s(u"spring"), kNoun}, {s(u"gardens"), kNoun}},
-         {s(u"Gardens")}},
-        {"OnlyNounsCountInTheLexicalPass",
-         s(u"Build Servers Fast"),
-         kNoText,
-         std::nullopt,
-         6,
-         {},
-         {{s(u"Build"), Tag::verb}, {s(u"Servers"), kNoun}, {s(u"Fast"), Tag::adjective}},
-         {s(u"Servers")}},
-        {"OnlyNamesCountInTheNamePass",
-         s(u"Acme Monday"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"Acme"), kOrg}, {s(u"Monday"), Tag::otherWord}},
-         {},
-         {s(u"Acme")}},
-        {"DigitsAndOneLetterWordsAreNeverSuggested",
-         s(u"X 2024 Ⅻ ٣٤ Q7 A"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"X"), kPerson}, {s(u"2024"), kOrg}, {s(u"Ⅻ"), kOrg}, {s(u"٣٤"), kOrg}},
-         {{s(u"Q7"), kNoun}, {s(u"A"), kNoun}},
-         {s(u"Q7")}},
-        {"ParenthesesAreTrimmed",
-         s(u"Notes (Mozilla) on (Rust)"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"(Mozilla)"), kOrg}},
-         {{s(u"Notes"), kNoun}, {s(u"Rust"), kNoun}},
-         {s(u"Mozilla"), s(u"Rust"), s(u"Notes")}},
+TEST(TagSuggesterTest, Suggests) {
+    const struct {
+        const char16_t* title;
+        const char16_t* description;
+        const char16_t* domain; // nullptr: none
+        int limit;
+        const char16_t* names;
+        const char16_t* lexical;
+        const char16_t* expected;
+    } cases[] = {
+        // Site tag alone when there is no text.
+        {u"", u"", u"github.com", 6, u"", u"", u"Github"},
+        // Site tag alone whatever the limit.
+        {u"", u"", u"github.com", 0, u"", u"", u"Github"},
+        // Nothing without text or domain.
+        {u"", u"", nullptr, 6, u"", u"", u""},
+        // An empty domain makes no empty tag.
+        {u"", u"", u"", 6, u"", u"", u""},
+        // Limit zero with text.
+        {u"Paris", u"", u"example.com", 0, u"Paris/L", u"", u""},
+        // Eight organisations give the last six in string order.
+        {u"Acme, Bolt, Crest and Delta", u"Ember, Flint, Grove and Harbor", nullptr, 6,
+         u"Acme/O Bolt/O Crest/O Delta/O Ember/O Flint/O Grove/O Harbor/O", u"",
+         u"Harbor Grove Flint Ember Delta Crest"},
+        // A sentence-initial noun counts, its lower-case form never.
+        {u"Gardens in spring", u"The gardens open daily", nullptr, 6, u"",
+         u"Gardens/N spring/N gardens/N", u"Gardens"},
+        // Only nouns count in the lexical pass.
+        {u"Build Servers Fast", u"", nullptr, 6, u"", u"Build/V Servers/N Fast/A", u"Servers"},
+        // Only names count in the name pass.
+        {u"Acme Monday", u"", nullptr, 6, u"Acme/O Monday/W", u"", u"Acme"},
+        // Digits and one-letter words are never suggested.
+        {u"X 2024 Ⅻ ٣٤ Q7 A", u"", nullptr, 6, u"X/P 2024/O Ⅻ/O ٣٤/O", u"Q7/N A/N", u"Q7"},
+        // Parentheses are trimmed.
+        {u"Notes (Mozilla) on (Rust)", u"", nullptr, 6, u"(Mozilla)/O", u"Notes/N Rust/N",
+         u"Mozilla Rust Notes"},
         // The noun pass looks at the token's first scalar before cleaning it.
-        {"NounTokenStartingWithAParenthesisIsSkipped",
-         s(u"(Rust)"),
-         kNoText,
-         std::nullopt,
-         6,
-         {},
-         {{s(u"(Rust)"), kNoun}},
-         {}},
-        {"PossessivesLoseTheirEnding",
-         s(u"Google's plans and Apple’s answer"),
-         s(u"Ada's Notes"),
-         std::nullopt,
-         6,
-         {{s(u"Google's"), kOrg}, {s(u"Apple’s"), kOrg}},
-         {{s(u"Ada's"), kNoun}},
-         {s(u"Google"), s(u"Apple"), s(u"Ada")}},
-        {"SpellingsThatDifferInCaseAreDifferentCandidates",
-         s(u"Apple and APPLE"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"Apple"), kOrg}},
-         {{s(u"APPLE"), kNoun}},
-         {s(u"Apple"), s(u"APPLE")}},
-        {"SiteTagCompetesAtOne",
-         s(u"Zebra"),
-         kNoText,
-         s(u"apple.com"),
-         6,
-         {},
-         {{s(u"Zebra"), kNoun}},
-         {s(u"Zebra"), s(u"Apple")}},
-        {"TextAddsToTheSiteTag",
-         s(u"Apple and Zebra"),
-         kNoText,
-         s(u"apple.com"),
-         6,
-         {},
-         {{s(u"Apple"), kNoun}, {s(u"Zebra"), kNoun}},
-         {s(u"Apple"), s(u"Zebra")}},
-        {"NameThatIsAlsoANounScoresFour",
-         s(u"London and Paris"),
-         s(u"Paris, Berlin"),
-         std::nullopt,
-         6,
-         {{s(u"London"), kPlace}, {s(u"Paris"), kPlace}},
-         {{s(u"Paris"), kNoun}, {s(u"Berlin"), kNoun}},
-         {s(u"Paris"), s(u"London"), s(u"Berlin")}},
-        {"RepeatedNameOutscoresOthers",
-         s(u"Zed met Ada"),
-         s(u"Ada again"),
-         std::nullopt,
-         6,
-         {{s(u"Zed"), kPerson}, {s(u"Ada"), kPerson}, {s(u"Ada"), kPerson}},
-         {},
-         {s(u"Ada"), s(u"Zed")}},
-        {"LowerCaseInitialComesBeforeUpperCaseOnTies",
-         s(u"Zurich iPhone"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"Zurich"), kPlace}, {s(u"iPhone"), kOrg}},
-         {},
-         {s(u"iPhone"), s(u"Zurich")}},
+        // A noun token starting with a parenthesis is skipped.
+        {u"(Rust)", u"", nullptr, 6, u"", u"(Rust)/N", u""},
+        // Possessives lose their ending.
+        {u"Google's plans and Apple’s answer", u"Ada's Notes", nullptr, 6, u"Google's/O Apple’s/O",
+         u"Ada's/N", u"Google Apple Ada"},
+        // Spellings that differ in case are different candidates.
+        {u"Apple and APPLE", u"", nullptr, 6, u"Apple/O", u"APPLE/N", u"Apple APPLE"},
+        // The site tag competes at one.
+        {u"Zebra", u"", u"apple.com", 6, u"", u"Zebra/N", u"Zebra Apple"},
+        // Text adds to the site tag.
+        {u"Apple and Zebra", u"", u"apple.com", 6, u"", u"Apple/N Zebra/N", u"Apple Zebra"},
+        // A name that is also a noun scores four.
+        {u"London and Paris", u"Paris, Berlin", nullptr, 6, u"London/L Paris/L",
+         u"Paris/N Berlin/N", u"Paris London Berlin"},
+        // A repeated name outscores others.
+        {u"Zed met Ada", u"Ada again", nullptr, 6, u"Zed/P Ada/P Ada/P", u"", u"Ada Zed"},
+        // Lower-case initial comes before upper case on ties.
+        {u"Zurich iPhone", u"", nullptr, 6, u"Zurich/L iPhone/O", u"", u"iPhone Zurich"},
         // U+1D504 sorts after U+FF21 by scalar, before it in UTF-16.
-        {"TiesCompareScalarsNotUtf16Units",
-         s(u"\U0001D504lpha Ａbc"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"\U0001D504lpha"), kOrg}, {s(u"Ａbc"), kOrg}},
-         {},
-         {s(u"\U0001D504lpha"), s(u"Ａbc")}},
+        // Ties compare scalars, not UTF-16 units.
+        {u"\U0001D504lpha Ａbc", u"", nullptr, 6, u"\U0001D504lpha/O Ａbc/O", u"",
+         u"\U0001D504lpha Ａbc"},
         // Decomposed "É" sorts as U+00C9, after "Z".
-        {"TiesCompareCanonicallyComposedStrings",
-         s(u"Zola E\u0301mile"),
-         kNoText,
-         std::nullopt,
-         6,
-         {{s(u"Zola"), kPerson}, {s(u"E\u0301mile"), kPerson}},
-         {},
-         {s(u"E\u0301mile"), s(u"Zola")}},
-        // An empty domain would make an empty tag.
-        {"EmptyDomainGivesNoSiteTag", kNoText, kNoText, s(u""), 6, {}, {}, {}},
+        // Ties compare canonically composed strings.
+        {u"Zola E\u0301mile", u"", nullptr, 6, u"Zola/P E\u0301mile/P", u"", u"E\u0301mile Zola"},
     };
-}
-
-class SuggestTest : public testing::TestWithParam<SuggestCase> {};
-
-TEST_P(SuggestTest, Suggests) {
-    const SuggestCase& c = GetParam();
-    FakeTagger tagger;
-    tagger.names = c.names;
-    tagger.lexical = c.lexical;
-    const QStringList result =
-        TagSuggester(tagger).suggest(c.title, c.description, c.domain, c.limit);
-    EXPECT_EQ(result, c.expected) << result.join(u'|').toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(TagSuggester, SuggestTest, testing::ValuesIn(suggestCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TagSuggesterTest, JoinsNonEmptyFieldsAndTagsTwiceWithTheSchemesOptions) {
-    struct Case {
-        QString title;
-        QString description;
-        QString text;
-    };
-    const std::vector<Case> cases = {
-        {QStringLiteral("Title"), QStringLiteral("Description"),
-         QStringLiteral("Title. Description")},
-        {QString(), QStringLiteral("Description"), QStringLiteral("Description")},
-        {QStringLiteral("Title"), QString(), QStringLiteral("Title")},
-        // Spaces are text.
-        {QStringLiteral("  "), QString(), QStringLiteral("  ")},
-        {QStringLiteral("  "), QStringLiteral(" "), QStringLiteral("  .  ")},
-    };
-    using nl::TagOption;
-    const nl::TagOptions omit =
-        TagOption::omitPunctuation | TagOption::omitWhitespace | TagOption::omitOther;
-    for (const Case& c : cases) {
-        FakeTagger tagger;
-        TagSuggester(tagger).suggest(c.title, c.description, std::nullopt, 6);
-        EXPECT_EQ(tagger.texts, QStringList({c.text, c.text}));
-        ASSERT_EQ(tagger.calls.size(), 2u);
-        EXPECT_EQ(tagger.calls[0].first, nl::TagScheme::nameType);
-        EXPECT_EQ(tagger.calls[0].second, omit | TagOption::joinNames);
-        EXPECT_EQ(tagger.calls[1].first, nl::TagScheme::lexicalClass);
-        EXPECT_EQ(tagger.calls[1].second, omit);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.title).toStdString());
+        const FakeTagger tagger(QStringView(c.names), QStringView(c.lexical));
+        const auto domain = c.domain ? std::optional(QString::fromUtf16(c.domain)) : std::nullopt;
+        EXPECT_EQ(TagSuggester(tagger).suggest(QString::fromUtf16(c.title),
+                                               QString::fromUtf16(c.description), domain, c.limit),
+                  words(c.expected));
     }
 }
 
-TEST(TagSuggesterTest, Clean) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {QStringLiteral("  Rust.\n"), QStringLiteral("Rust")},
-        {QStringLiteral("\"[{<Quoted>}]\";:!?,"), QStringLiteral("Quoted")},
-        {QStringLiteral("James'"), QStringLiteral("James")},
-        // The ending goes once, after trimming, and trimming is not repeated.
-        {QStringLiteral("Boss's's"), QStringLiteral("Boss's")},
-        {QStringLiteral("Ends's."), QStringLiteral("Ends")},
-        {QStringLiteral("(Paris's) "), QStringLiteral("Paris")},
-        {QStringLiteral("Node.js"), QStringLiteral("Node.js")},
-        {QString::fromUtf16(u"Wait…"), QString::fromUtf16(u"Wait…")},
-        {QString::fromUtf16(u"\u00a0Nbsp\u2003"), QStringLiteral("Nbsp")},
-        {QStringLiteral("'s"), QStringLiteral("s")},
-        {QStringLiteral("..."), QString()},
-    };
-    for (const auto& [token, expected] : cases)
-        EXPECT_EQ(TagSuggester::clean(token), expected) << token.toStdString();
+TEST(TagSuggesterTest, JoinsNonEmptyFieldsAndTagsTwiceWithTheSchemesOptions) {
+    // Spaces are text.
+    const std::pair<QString, QString> fields[] = {{u"Title"_s, u"Description"_s},
+                                                  {{}, u"Description"_s},
+                                                  {u"Title"_s, {}},
+                                                  {u"  "_s, {}},
+                                                  {u"  "_s, u" "_s}};
+    const QString texts[] = {u"Title. Description"_s, u"Description"_s, u"Title"_s, u"  "_s,
+                             u"  .  "_s};
+    using nl::TagOption;
+    const nl::TagOptions omit =
+        TagOption::omitPunctuation | TagOption::omitWhitespace | TagOption::omitOther;
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const FakeTagger tagger;
+        TagSuggester(tagger).suggest(fields[i].first, fields[i].second, std::nullopt, 6);
+        EXPECT_EQ(tagger.texts, QStringList({texts[i], texts[i]}));
+        EXPECT_EQ(tagger.calls, (std::vector<std::pair<nl::TagScheme, nl::TagOptions>>{
+                                    {nl::TagScheme::nameType, omit | TagOption::joinNames},
+                                    {nl::TagScheme::lexicalClass, omit}}));
+    }
 }
 
-TEST(TagSuggesterTest, SiteTag) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {QStringLiteral("docs.python.org"), QStringLiteral("Docs")},
-        {QStringLiteral("localhost"), QStringLiteral("Localhost")},
-        {QStringLiteral(".example..com"), QStringLiteral("Example")},
-        {QStringLiteral("GitHub.com"), QStringLiteral("GitHub")},
-        {QStringLiteral("123.example"), QStringLiteral("123")},
-        {QStringLiteral("..."), QStringLiteral("...")},
-        {QString::fromUtf16(u"straße.de"), QString::fromUtf16(u"Straße")},
-        // Upper-casing one character can give two.
-        {QString::fromUtf16(u"ßtest.de"), QStringLiteral("SStest")},
-        {QString::fromUtf16(u"éclair.fr"), QString::fromUtf16(u"Éclair")},
-        {QString::fromUtf16(u"e\u0301clair.fr"), QString::fromUtf16(u"E\u0301clair")},
+TEST(TagSuggesterTest, CleanAndSiteTag) {
+    const std::pair<QString, QString> tokens[] = {
+        {u"  Rust.\n"_s, u"Rust"_s},
+        {u"\"[{<Quoted>}]\";:!?,"_s, u"Quoted"_s},
+        {u"James'"_s, u"James"_s},
+        // The ending goes once, after trimming, and trimming is not repeated.
+        {u"Boss's's"_s, u"Boss's"_s},
+        {u"Ends's."_s, u"Ends"_s},
+        {u"(Paris's) "_s, u"Paris"_s},
+        {u"Node.js"_s, u"Node.js"_s},
+        {u"Wait…"_s, u"Wait…"_s},
+        {u"\u00a0Nbsp\u2003"_s, u"Nbsp"_s},
+        {u"'s"_s, u"s"_s},
+        {u"..."_s, QString()},
     };
-    for (const auto& [domain, expected] : cases)
+    for (const auto& [token, expected] : tokens)
+        EXPECT_EQ(TagSuggester::clean(token), expected) << token.toStdString();
+    const std::pair<QString, QString> domains[] = {
+        {u"docs.python.org"_s, u"Docs"_s},
+        {u"localhost"_s, u"Localhost"_s},
+        {u".example..com"_s, u"Example"_s},
+        {u"GitHub.com"_s, u"GitHub"_s},
+        {u"123.example"_s, u"123"_s},
+        {u"..."_s, u"..."_s},
+        {u"straße.de"_s, u"Straße"_s},
+        // Upper-casing one character can give two.
+        {u"ßtest.de"_s, u"SStest"_s},
+        {u"éclair.fr"_s, u"Éclair"_s},
+        {u"e\u0301clair.fr"_s, u"E\u0301clair"_s},
+    };
+    for (const auto& [domain, expected] : domains)
         EXPECT_EQ(TagSuggester::siteTag(domain), expected) << domain.toStdString();
 }
 
 // The site tag is not held to the two-character rule.
 TEST(TagSuggesterTest, InstancesAgree) {
-    FakeTagger tagger;
-    tagger.names = {{QStringLiteral("Ada"), kPerson}};
-    const TagSuggester first(tagger);
-    const TagSuggester second(tagger);
-    const auto once = first.suggest(QStringLiteral("Ada"), QString(), QStringLiteral("a.io"), 6);
-    EXPECT_EQ(once, second.suggest(QStringLiteral("Ada"), QString(), QStringLiteral("a.io"), 6));
-    EXPECT_EQ(once, QStringList({QStringLiteral("Ada"), QStringLiteral("A")}));
+    const FakeTagger tagger(u"Ada/P");
+    const auto once = TagSuggester(tagger).suggest(u"Ada"_s, QString(), u"a.io"_s, 6);
+    EXPECT_EQ(once, TagSuggester(tagger).suggest(u"Ada"_s, QString(), u"a.io"_s, 6));
+    EXPECT_EQ(once, QStringList({u"Ada"_s, u"A"_s}));
 }
 
 } // namespace

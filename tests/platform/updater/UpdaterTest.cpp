@@ -116,48 +116,57 @@ UpdateCheckResult checkOnce(LocalHttpServer& server, std::chrono::milliseconds t
 
 TEST(UpdateCheckerTest, ReportsWhatTheServerDid) {
     const struct {
-        const char* name;
         std::function<void(LocalHttpServer&)> serve;
         Status status;
         Error error = Error::none;
         std::chrono::milliseconds timeout = 5s;
     } cases[] = {
-        {"newer", [](auto& s) { s.route(feedPath, feed("1.2.1")); }, Status::updateAvailable},
-        {"same", [](auto& s) { s.route(feedPath, feed("1.2.0")); }, Status::upToDate},
-        {"older", [](auto& s) { s.route(feedPath, feed("1.1.9")); }, Status::upToDate},
-        {"not found", [](auto&) {}, Status::failed, Error::httpStatus},
-        {"server error", [](auto& s) { s.route(feedPath, Response::text(503, "busy")); },
-         Status::failed, Error::httpStatus},
-        {"malformed JSON", [](auto& s) { s.route(feedPath, Response::json(R"({"version":)")); },
-         Status::failed, Error::malformedFeed},
-        {"bad version", [](auto& s) { s.route(feedPath, feed("1.2-rc1")); }, Status::failed,
+        // Newer.
+        {[](auto& s) { s.route(feedPath, feed("1.2.1")); }, Status::updateAvailable},
+        // Same.
+        {[](auto& s) { s.route(feedPath, feed("1.2.0")); }, Status::upToDate},
+        // Older.
+        {[](auto& s) { s.route(feedPath, feed("1.1.9")); }, Status::upToDate},
+        // Not found.
+        {[](auto&) {}, Status::failed, Error::httpStatus},
+        // Server error.
+        {[](auto& s) { s.route(feedPath, Response::text(503, "busy")); }, Status::failed,
+         Error::httpStatus},
+        // Malformed JSON.
+        {[](auto& s) { s.route(feedPath, Response::json(R"({"version":)")); }, Status::failed,
          Error::malformedFeed},
-        {"five redirects", [](auto& s) { redirectChain(s, 5); }, Status::updateAvailable},
-        {"six redirects", [](auto& s) { redirectChain(s, 6); }, Status::failed, Error::network},
-        {"redirect loop", [](auto& s) { s.redirect(feedPath, feedPath); }, Status::failed,
-         Error::network},
-        {"at the cap", [](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes)); },
+        // Bad version.
+        {[](auto& s) { s.route(feedPath, feed("1.2-rc1")); }, Status::failed, Error::malformedFeed},
+        // Five redirects.
+        {[](auto& s) { redirectChain(s, 5); }, Status::updateAvailable},
+        // Six redirects.
+        {[](auto& s) { redirectChain(s, 6); }, Status::failed, Error::network},
+        // Redirect loop.
+        {[](auto& s) { s.redirect(feedPath, feedPath); }, Status::failed, Error::network},
+        // At the cap.
+        {[](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes)); },
          Status::updateAvailable},
-        {"over the cap",
-         [](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes + 1)); },
+        // Over the cap.
+        {[](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes + 1)); },
          Status::failed, Error::tooLarge},
-        {"endless",
-         [](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::endless}); },
+        // Endless.
+        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::endless}); },
          Status::failed, Error::tooLarge},
-        {"cut short",
-         [](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::shortBody}); },
+        // Cut short.
+        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::shortBody}); },
          Status::failed, Error::network},
         // Bytes keep coming, just too slowly: the whole check has a deadline.
-        {"trickling",
-         [](auto& s) {
+        // Trickling.
+        {[](auto& s) {
              s.route(feedPath, feed("1.3"), {.delivery = Delivery::trickle, .interval = 40ms});
          },
          Status::failed, Error::timeout, 250ms},
-        {"silent", [](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::hang}); },
+        // Silent.
+        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::hang}); },
          Status::failed, Error::timeout, 250ms},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         LocalHttpServer server;
         c.serve(server);
         const UpdateCheckResult result = checkOnce(server, c.timeout);
