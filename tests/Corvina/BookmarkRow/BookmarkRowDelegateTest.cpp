@@ -5,17 +5,12 @@
 #include "platform/Notifications/NotificationCenter.h"
 #include "shared/Preferences.h"
 #include "tests/Corvina/BookmarkRow/RowFixtureModel.h"
+#include "tests/support/Testing.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QListView>
 #include <QNetworkAccessManager>
 #include <QPainter>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "Corvina/ImportExport/HTMLEntities.h"
 #include "ImportExportTestSupport.h"
+#include "tests/support/TestTable.h"
 
 using testdata::at;
 using testdata::payload;
@@ -25,52 +26,10 @@ QStringList summary(const std::vector<BookmarkPayload>& payloads) {
 } // namespace
 
 TEST(NetscapeHTMLTest, ReaderEdgeCases) {
-    const struct {
-        QByteArray file;
-        QString expected; // "url|title|tag,tag" per bookmark, "; " between
-    } cases[] = {
-        // Nested folders give tags outermost first.
-        {"<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
-         "<DT><A HREF=\"https://in.b/\" TAGS=\"t\">In B</A>\n</DL><p>\n"
-         "<DT><A HREF=\"https://in.a/\">In A</A>\n</DL><p>\n<DT><A HREF=\"https://top/\">Top</A>\n",
-         u"https://in.b/|In B|t,A,B; https://in.a/|In A|A; https://top/|Top|"_s},
-        // Tags trimmed deduplicated in order.
-        {"<DT><H3>x</H3>\n<DL>\n<A HREF='https://t/' TAGS=' x , ,y,x,\tz '>T</A>",
-         u"https://t/|T|x,y,z"_s},
-        // Folder names decoded empty ones add no tag.
-        {"<H3 ADD_DATE=\"1\">R&amp;D</H3>\n<H3></H3>\n<A HREF=\"https://f/\">F</A>",
-         u"https://f/|F|R&D"_s},
-        // Empty title is the url.
-        {"<DT><a href=\"https://e.example/x\"></a>", u"https://e.example/x|https://e.example/x|"_s},
-        // Single quotes and spaces around equals.
-        {"<A  HREF = 'https://q/'>Q</A>", u"https://q/|Q|"_s},
-        // Two links on a line give the first.
-        {"<A HREF=\"https://1/\">one</A><A HREF=\"https://2/\">two</A>", u"https://1/|one|"_s},
-        // Skipped: no href, no closing tag, bad url, close before open.
-        {"<A NAME=\"x\">n</A>\n<A HREF=\"https://c/\">c\n<A HREF=\"not a url\">u</A>\n"
-         "</A><A HREF=\"https://d/\">d\n",
-         u""_s},
-        // Href and title decoded.
-        {"<A HREF=\"https://h/?a=1&amp;b=2\">&lt;b&gt; &amp;amp; &#x41;</A>",
-         u"https://h/?a=1&b=2|<b> &amp; A|"_s},
-        // Any scheme.
-        {"<A HREF=\"place:sort=8\">p</A>\n<A HREF=\"rel/path\">r</A>",
-         u"place:sort=8|p|; rel/path|r|"_s},
-        // Unbalanced folder ends are harmless.
-        {"</DL>\n</DL><p>\n<H3>K</H3>\n<A HREF=\"https://k/\">k</A>\n</DL>\n</DL>\n"
-         "<A HREF=\"https://l/\">l</A>",
-         u"https://k/|k|K; https://l/|l|"_s},
-        // Crlf line ends.
-        {"<H3>W</H3>\r\n<A HREF=\"https://w/\">w</A>\r\n</DL>\r\n", u"https://w/|w|W"_s},
-        // Heading without close is tried as link.
-        {"<H3><A HREF=\"https://hl/\">x</A>", u"https://hl/|x|"_s},
-        // Latin1 when not utf8.
-        {"<A HREF=\"https://l1/\">caf\xe9</A>", u"https://l1/|caf\u00e9|"_s},
-        // Nul bytes are text.
-        {QByteArray(64, '\0'), u""_s},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(summary(read(c.file)).join(u"; "), c.expected) << c.file.toStdString();
+    for (const testenv::TableRow& row : testenv::readTable(u"netscape-reader.tsv"_s, 2))
+        EXPECT_EQ(summary(read(row.bytes(0))).join(u"; "), row.text(1)) << row.where;
+    for (const testenv::TableRow& row : testenv::readTable(u"html-entities.tsv"_s, 2))
+        EXPECT_EQ(netscape::decodeEntities(row.text(0)), row.text(1)) << row.where;
 }
 
 TEST(NetscapeHTMLTest, Dates) {
@@ -101,20 +60,6 @@ TEST(NetscapeHTMLTest, Dates) {
         check(parsed[0].createdAt, c.created);
         check(parsed[0].updatedAt, c.updated ? c.updated : c.created);
     }
-}
-
-TEST(NetscapeHTMLTest, EntityDecoding) {
-    const std::pair<QString, QString> cases[] = {
-        {u"&amp;lt;"_s, u"<"_s},
-        {u"&amp;amp;amp;"_s, u"&amp;amp;"_s},
-        {u"&#38;amp;"_s, u"&"_s},
-        {u"&#x1F600;&#X41;&#65;"_s, u"\U0001F600AA"_s},
-        {u"&#55357;&#4294967296;&#1114112;&#x;&#;"_s, u"&#55357;&#4294967296;&#1114112;&#x;&#;"_s},
-        {u"&nbsp;&mdash;&euro;&raquo;&AMP;&eacute;"_s, u"\u00A0\u2014\u20AC\u00BB&AMP;&eacute;"_s},
-        {u"&&quot;&apos;;"_s, u"&\"';"_s},
-    };
-    for (const auto& [input, expected] : cases)
-        EXPECT_EQ(netscape::decodeEntities(input), expected) << input.toStdString();
 }
 
 TEST(NetscapeHTMLTest, WriterMatchesTheExpectedFile) {

@@ -4,6 +4,7 @@
 #include "Corvina/Library/BookmarkPayload.h"
 #include "platform/Core/IsoDate.h"
 #include "tests/support/TestLibrary.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 #include <QJsonArray>
@@ -75,23 +76,8 @@ TEST(BookmarkTest, EqualityIsIdentityNotValue) {
 }
 
 TEST(BookmarkTest, Domain) {
-    const struct {
-        const char* url;
-        const char* domain;
-    } cases[] = {
-        {"https://www.example.com/a", "example.com"},
-        {"https://WWW.example.com/a", "WWW.example.com"},
-        {"https://www3.example.com/", "www3.example.com"},
-        {"https://example.com", "example.com"},
-        {"https://www.", ""},
-        {"about:blank", "about:blank"},
-        {"mailto:someone@example.com", "mailto:someone@example.com"},
-        {"file:///tmp/x.html", "file:///tmp/x.html"},
-        {"https://caf%C3%A9.example/", "café.example"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(domainOf(url(c.url)), QString::fromUtf8(c.domain)) << c.url;
-    }
+    for (const testenv::TableRow& row : testenv::readTable(u"bookmark-domains.tsv"_s, 2))
+        EXPECT_EQ(domainOf(*Url::parse(row.text(0))), row.text(1)) << row.where;
 }
 
 TEST(BookmarkPayloadTest, EqualityIsOrderSensitiveAndCanonical) {
@@ -177,45 +163,13 @@ TEST(BookmarkPayloadTest, Decoding) {
     }
 }
 
-TEST(BookmarkDraftTest, ParsedTagsSplitAtCommasAndTrimOnlySpacesAndTabs) {
-    const struct {
-        const char16_t* field;
-        QStringList tags;
-    } cases[] = {
-        {u"", {}},
-        {u" , ,\t,", {}},
-        {u"swift, ios ,\tmac\t", list({u"swift", u"ios", u"mac"})},
-        {u"a,A,a", list({u"a", u"A", u"a"})},    // duplicates are the user's
-        {u" two words ", list({u"two words"})},  // inner spaces stay
-        {u"line\n, x", list({u"line\n", u"x"})}, // newlines are not trimmed
-        {u"\u00a0nbsp", list({u"\u00a0nbsp"})},  // only spaces and tabs
-        {u"semi;colon,x", list({u"semi;colon", u"x"})},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(draft::parsedTags(QString::fromUtf16(c.field)), c.tags)
-            << QString::fromUtf16(c.field).toStdString();
-    }
-}
-
-TEST(BookmarkDraftTest, CanSaveNeedsAParsingAddressAndATitle) {
-    const struct {
-        const char16_t* url;
-        const char16_t* title;
-        bool canSave;
-    } cases[] = {
-        {u"https://example.com", u"Example", true},
-        {u"  https://example.com\t", u"\tExample ", true},
-        {u"example.com/path", u"No scheme", true}, // any scheme, or none
-        {u"mailto:someone@example.com", u"Mail", true},
-        {u"https://example.com", u" \t ", false},
-        {u"https://example.com", u"", false},
-        {u"", u"Title", false},
-        {u"https://exa mple.com", u"Space inside", false},
-    };
-    for (const auto& c : cases) {
-        const BookmarkDraft d{QString::fromUtf16(c.url), QString::fromUtf16(c.title), {}, {}};
-        EXPECT_EQ(draft::canSave(d), c.canSave) << QString::fromUtf16(c.url).toStdString();
-    }
+TEST(BookmarkDraftTest, ParsedTagsAndWhenSaveIsPossible) {
+    for (const testenv::TableRow& row : testenv::readTable(u"draft-tags.tsv"_s, 2))
+        EXPECT_EQ(draft::parsedTags(row.text(0)), row.text(1).split(u'|', Qt::SkipEmptyParts))
+            << row.where;
+    for (const testenv::TableRow& row : testenv::readTable(u"draft-can-save.tsv"_s, 3))
+        EXPECT_EQ(draft::canSave({row.text(0), row.text(1), {}, {}}), row.text(2) == u"yes")
+            << row.where;
 }
 
 TEST(BookmarkDraftTest, NewBookmarkIsInsertedTrimmedAndSaved) {

@@ -1,6 +1,7 @@
 #include "Corvina/Tags/TagSuggester.h"
 
 #include "platform/Tagger/TextTagger.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 namespace {
@@ -57,80 +58,13 @@ private:
     std::vector<std::pair<QString, Tag>> m_lexical;
 };
 
-QStringList words(const char16_t* text) {
-    return QString::fromUtf16(text).split(u' ', Qt::SkipEmptyParts);
-}
-
 TEST(TagSuggesterTest, Suggests) {
-    const struct {
-        const char16_t* title;
-        const char16_t* description;
-        const char16_t* domain; // nullptr: none
-        int limit;
-        const char16_t* names;
-        const char16_t* lexical;
-        const char16_t* expected;
-    } cases[] = {
-        // Site tag alone when there is no text.
-        {u"", u"", u"github.com", 6, u"", u"", u"Github"},
-        // Site tag alone whatever the limit.
-        {u"", u"", u"github.com", 0, u"", u"", u"Github"},
-        // Nothing without text or domain.
-        {u"", u"", nullptr, 6, u"", u"", u""},
-        // An empty domain makes no empty tag.
-        {u"", u"", u"", 6, u"", u"", u""},
-        // Limit zero with text.
-        {u"Paris", u"", u"example.com", 0, u"Paris/L", u"", u""},
-        // Eight organisations give the last six in string order.
-        {u"Acme, Bolt, Crest and Delta", u"Ember, Flint, Grove and Harbor", nullptr, 6,
-         u"Acme/O Bolt/O Crest/O Delta/O Ember/O Flint/O Grove/O Harbor/O", u"",
-         u"Harbor Grove Flint Ember Delta Crest"},
-        // A sentence-initial noun counts, its lower-case form never.
-        {u"Gardens in spring", u"The gardens open daily", nullptr, 6, u"",
-         u"Gardens/N spring/N gardens/N", u"Gardens"},
-        // Only nouns count in the lexical pass.
-        {u"Build Servers Fast", u"", nullptr, 6, u"", u"Build/V Servers/N Fast/A", u"Servers"},
-        // Only names count in the name pass.
-        {u"Acme Monday", u"", nullptr, 6, u"Acme/O Monday/W", u"", u"Acme"},
-        // Digits and one-letter words are never suggested.
-        {u"X 2024 Ⅻ ٣٤ Q7 A", u"", nullptr, 6, u"X/P 2024/O Ⅻ/O ٣٤/O", u"Q7/N A/N", u"Q7"},
-        // Parentheses are trimmed.
-        {u"Notes (Mozilla) on (Rust)", u"", nullptr, 6, u"(Mozilla)/O", u"Notes/N Rust/N",
-         u"Mozilla Rust Notes"},
-        // The noun pass looks at the token's first scalar before cleaning it.
-        // A noun token starting with a parenthesis is skipped.
-        {u"(Rust)", u"", nullptr, 6, u"", u"(Rust)/N", u""},
-        // Possessives lose their ending.
-        {u"Google's plans and Apple’s answer", u"Ada's Notes", nullptr, 6, u"Google's/O Apple’s/O",
-         u"Ada's/N", u"Google Apple Ada"},
-        // Spellings that differ in case are different candidates.
-        {u"Apple and APPLE", u"", nullptr, 6, u"Apple/O", u"APPLE/N", u"Apple APPLE"},
-        // The site tag competes at one.
-        {u"Zebra", u"", u"apple.com", 6, u"", u"Zebra/N", u"Zebra Apple"},
-        // Text adds to the site tag.
-        {u"Apple and Zebra", u"", u"apple.com", 6, u"", u"Apple/N Zebra/N", u"Apple Zebra"},
-        // A name that is also a noun scores four.
-        {u"London and Paris", u"Paris, Berlin", nullptr, 6, u"London/L Paris/L",
-         u"Paris/N Berlin/N", u"Paris London Berlin"},
-        // A repeated name outscores others.
-        {u"Zed met Ada", u"Ada again", nullptr, 6, u"Zed/P Ada/P Ada/P", u"", u"Ada Zed"},
-        // Lower-case initial comes before upper case on ties.
-        {u"Zurich iPhone", u"", nullptr, 6, u"Zurich/L iPhone/O", u"", u"iPhone Zurich"},
-        // U+1D504 sorts after U+FF21 by scalar, before it in UTF-16.
-        // Ties compare scalars, not UTF-16 units.
-        {u"\U0001D504lpha Ａbc", u"", nullptr, 6, u"\U0001D504lpha/O Ａbc/O", u"",
-         u"\U0001D504lpha Ａbc"},
-        // Decomposed "É" sorts as U+00C9, after "Z".
-        // Ties compare canonically composed strings.
-        {u"Zola E\u0301mile", u"", nullptr, 6, u"Zola/P E\u0301mile/P", u"", u"E\u0301mile Zola"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(QString::fromUtf16(c.title).toStdString());
-        const FakeTagger tagger(QStringView(c.names), QStringView(c.lexical));
-        const auto domain = c.domain ? std::optional(QString::fromUtf16(c.domain)) : std::nullopt;
-        EXPECT_EQ(TagSuggester(tagger).suggest(QString::fromUtf16(c.title),
-                                               QString::fromUtf16(c.description), domain, c.limit),
-                  words(c.expected));
+    for (const testenv::TableRow& row : testenv::readTable(u"tag-suggestions.tsv"_s, 7)) {
+        SCOPED_TRACE(row.where);
+        const FakeTagger tagger(row.text(4), row.text(5));
+        EXPECT_EQ(TagSuggester(tagger).suggest(row.text(0), row.text(1), row.optionalText(2),
+                                               row.text(3).toInt()),
+                  row.text(6).split(u' ', Qt::SkipEmptyParts));
     }
 }
 
@@ -157,37 +91,10 @@ TEST(TagSuggesterTest, JoinsNonEmptyFieldsAndTagsTwiceWithTheSchemesOptions) {
 }
 
 TEST(TagSuggesterTest, CleanAndSiteTag) {
-    const std::pair<QString, QString> tokens[] = {
-        {u"  Rust.\n"_s, u"Rust"_s},
-        {u"\"[{<Quoted>}]\";:!?,"_s, u"Quoted"_s},
-        {u"James'"_s, u"James"_s},
-        // The ending goes once, after trimming, and trimming is not repeated.
-        {u"Boss's's"_s, u"Boss's"_s},
-        {u"Ends's."_s, u"Ends"_s},
-        {u"(Paris's) "_s, u"Paris"_s},
-        {u"Node.js"_s, u"Node.js"_s},
-        {u"Wait…"_s, u"Wait…"_s},
-        {u"\u00a0Nbsp\u2003"_s, u"Nbsp"_s},
-        {u"'s"_s, u"s"_s},
-        {u"..."_s, QString()},
-    };
-    for (const auto& [token, expected] : tokens)
-        EXPECT_EQ(TagSuggester::clean(token), expected) << token.toStdString();
-    const std::pair<QString, QString> domains[] = {
-        {u"docs.python.org"_s, u"Docs"_s},
-        {u"localhost"_s, u"Localhost"_s},
-        {u".example..com"_s, u"Example"_s},
-        {u"GitHub.com"_s, u"GitHub"_s},
-        {u"123.example"_s, u"123"_s},
-        {u"..."_s, u"..."_s},
-        {u"straße.de"_s, u"Straße"_s},
-        // Upper-casing one character can give two.
-        {u"ßtest.de"_s, u"SStest"_s},
-        {u"éclair.fr"_s, u"Éclair"_s},
-        {u"e\u0301clair.fr"_s, u"E\u0301clair"_s},
-    };
-    for (const auto& [domain, expected] : domains)
-        EXPECT_EQ(TagSuggester::siteTag(domain), expected) << domain.toStdString();
+    for (const testenv::TableRow& row : testenv::readTable(u"tag-clean.tsv"_s, 2))
+        EXPECT_EQ(TagSuggester::clean(row.text(0)), row.text(1)) << row.where;
+    for (const testenv::TableRow& row : testenv::readTable(u"site-tags.tsv"_s, 2))
+        EXPECT_EQ(TagSuggester::siteTag(row.text(0)), row.text(1)) << row.where;
 }
 
 // The site tag is not held to the two-character rule.

@@ -3,6 +3,7 @@
 #include "FakeAccountStatusProvider.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "shared/Preferences.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 #include <QStandardPaths>
@@ -43,20 +44,10 @@ TEST(PreferencesTest, UnreadableSuiteFallsBackToStandardDefaults) {
 }
 
 TEST(RelativeDateTest, NamesTheLargestWholeUnit) {
-    constexpr qint64 minute = 60, hour = 60 * minute, day = 24 * hour;
-    const std::pair<qint64, const char*> cases[] = {
-        {0, "just now"},           {59, "just now"},
-        {-30, "just now"},         {-2 * minute, "in the future"},
-        {minute, "1 minute ago"},  {5 * minute + 59, "5 minutes ago"},
-        {hour, "1 hour ago"},      {3 * hour - 1, "2 hours ago"},
-        {day, "1 day ago"},        {3 * day, "3 days ago"},
-        {7 * day, "1 week ago"},   {29 * day, "4 weeks ago"},
-        {45 * day, "1 month ago"}, {364 * day, "11 months ago"},
-        {400 * day, "1 year ago"}, {3 * 366 * day, "3 years ago"},
-    };
     const QDateTime now = QDateTime::fromSecsSinceEpoch(1'700'000'000);
-    for (const auto& [secondsAgo, expected] : cases)
-        EXPECT_EQ(relativeDateText(now.addSecs(-secondsAgo), now), QString::fromUtf8(expected));
+    for (const testenv::TableRow& row : testenv::readTable(u"relative-dates.tsv"_s, 2))
+        EXPECT_EQ(relativeDateText(now.addSecs(-row.text(0).toLongLong()), now), row.text(1))
+            << row.where;
 }
 
 TEST(SyncStatusTest, LocalOnlyNeverAsksAndEnabledWithoutProviderCannotDetermine) {

@@ -3,6 +3,7 @@
 #include "platform/Extension/StandardInput.h"
 #include "platform/Extension/TypeIdentifiers.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 #include <thread>
@@ -34,45 +35,16 @@ std::unique_ptr<ExtensionContext> contextFor(const QStringList& arguments, int f
 
 TEST(LinkFileTest, ReadsTheAddressOfEachKindAndNothingElse) {
     using linkfile::Kind;
-    const QByteArray plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
-                             "\"-//Apple//DTD PLIST 1.0//EN\" \"\">\n<plist version=\"1.0\">"
-                             "<dict><key>Other</key><string>x</string><key>URL</key>"
-                             "<string> https://a.example/p?q=1&amp;r=2 </string></dict></plist>";
-    const struct {
-        Kind kind;
-        QByteArray bytes;
-        const char* url; // nullptr: none
-        const char* name = "";
-    } cases[] = {
-        {Kind::desktopEntry,
-         "[Desktop Entry]\nType=Link\nName=Caf\xc3\xa9\\sNews\nURL=https://a.example/\n",
-         "https://a.example/", "Café News"},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Link\nURL[$e]=https://b.example/\n",
-         "https://b.example/"},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Application\nURL=https://a.example/\n",
-         nullptr},
-        {Kind::desktopEntry, "[Other]\nType=Link\nURL=https://a.example/\n", nullptr},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Link\nURL=\n", nullptr},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Link\nURL=https://a.example/\xff\n", nullptr},
-        {Kind::windowsShortcut, "[InternetShortcut]\r\nurl=https://c.example/x\r\n",
-         "https://c.example/x"},
-        {Kind::windowsShortcut, "[Other]\r\nURL=https://c.example/x\r\n", nullptr},
-        {Kind::webLocation, plist, "https://a.example/p?q=1&r=2"},
-        {Kind::webLocation, "<plist><dict><key>URL</key><string></string></dict></plist>", nullptr},
-        {Kind::webLocation, "<plist><dict><key>URL</key><string>https://a", nullptr},
-        {Kind::webLocation, "bplist00\xd1\x01\x02SURL_\x10\x13https://a.example/", nullptr},
-        {Kind::webLocation,
-         "<plist><dict><key>x</key><dict><key>URL</key><string>https://nested/</string></dict>"
-         "</dict></plist>",
-         nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes.toStdString());
-        const auto link = linkfile::parse(c.kind, c.bytes);
-        ASSERT_EQ(link.has_value(), c.url != nullptr);
+    const QHash<QString, Kind> kinds{{u"desktopEntry"_s, Kind::desktopEntry},
+                                     {u"windowsShortcut"_s, Kind::windowsShortcut},
+                                     {u"webLocation"_s, Kind::webLocation}};
+    for (const testenv::TableRow& row : testenv::readTable(u"link-files.tsv"_s, 4)) {
+        SCOPED_TRACE(row.where);
+        const auto link = linkfile::parse(kinds.value(row.text(0)), row.bytes(1));
+        ASSERT_EQ(link.has_value(), row.optionalText(2).has_value());
         if (link) {
-            EXPECT_EQ(link->url, QString::fromUtf8(c.url));
-            EXPECT_EQ(link->name, QString::fromUtf8(c.name));
+            EXPECT_EQ(link->url, row.text(2));
+            EXPECT_EQ(link->name, row.text(3));
         }
     }
     EXPECT_EQ(linkfile::firstUriInList("# comment\r\n\r\nhttps://a.example/\r\nhttps://b/\r\n"),

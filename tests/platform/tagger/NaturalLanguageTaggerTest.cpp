@@ -1,6 +1,7 @@
 #include "platform/Tagger/NaturalLanguageTagger.h"
 
 #include "platform/Tagger/Lexicon.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 namespace {
@@ -37,41 +38,28 @@ TEST(LexiconTest, ReadsWordNetAndIsoNames) {
     const nl::Lexicon& lexicon = fixtureLexicon();
     using E = nl::LexiconEntry;
     using K = nl::NameKind;
-    const struct {
-        std::string key;
-        K name;
-        std::uint8_t classes;
-        bool givenName = false;
-    } cases[] = {
-        {"einstein", K::person, E::properNoun},
-        {"albert einstein", K::person, E::properNoun},
-        {"albert", K::none, 0, true}, // the first word of two people's names
-        {"paris", K::place, E::properNoun},
-        {"city of light", K::place, E::properNoun},
-        // A group of people with an adjective is a nationality, not a name.
-        {"french", K::none, E::properNoun | E::otherProper | E::adjective},
-        {"north atlantic treaty organization", K::organization, E::properNoun},
-        {"governor", K::none, E::commonNoun | E::personNoun},
-        {"monday", K::none, E::properNoun | E::otherProper},
-        {"hoover dam", K::place, E::properNoun},
-        {"google", K::other, E::properNoun},
-        {"cook", K::person, E::properNoun | E::commonNoun | E::personNoun | E::verb},
-        {"new", K::none, E::adjective},
-        {"quickly", K::none, E::adverb},
-        // Country names without the part after a comma; regions as written.
-        {"korea", K::place, E::properNoun},
-        {"bolivia", K::place, E::properNoun},
-        {"côte d'ivoire", K::place, E::properNoun},
-        {"bayern", K::place, E::properNoun},
-        {"île-de-france", K::place, E::properNoun},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        const nl::LexiconEntry* entry = lexicon.find(c.key);
+    const QHash<QString, K> kinds{{u"none"_s, K::none},
+                                  {u"person"_s, K::person},
+                                  {u"place"_s, K::place},
+                                  {u"organization"_s, K::organization},
+                                  {u"other"_s, K::other}};
+    const QHash<QString, int> classes{{u"proper"_s, E::properNoun},
+                                      {u"common"_s, E::commonNoun},
+                                      {u"person"_s, E::personNoun},
+                                      {u"otherProper"_s, E::otherProper},
+                                      {u"adjective"_s, E::adjective},
+                                      {u"adverb"_s, E::adverb},
+                                      {u"verb"_s, E::verb}};
+    for (const testenv::TableRow& row : testenv::readTable(u"lexicon-entries.tsv"_s, 4)) {
+        SCOPED_TRACE(row.where);
+        const nl::LexiconEntry* entry = lexicon.find(row.bytes(0).toStdString());
         ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->name, c.name);
-        EXPECT_EQ(entry->classes, c.classes);
-        EXPECT_EQ(entry->givenName, c.givenName);
+        EXPECT_EQ(entry->name, kinds.value(row.text(1)));
+        int expected = 0;
+        for (const QString& name : row.text(2).split(u' ', Qt::SkipEmptyParts))
+            expected |= classes.value(name);
+        EXPECT_EQ(entry->classes, expected);
+        EXPECT_EQ(entry->givenName, row.text(3) == u"given");
     }
     EXPECT_EQ(lexicon.find("cook")->nounUses, 1);
     EXPECT_EQ(lexicon.find("cook")->verbUses, 7);
@@ -95,54 +83,11 @@ TEST(LexiconTest, ReadsWordNetAndIsoNames) {
 }
 
 TEST(NaturalLanguageTaggerTest, FindsNames) {
-    const struct {
-        bool system; // the system's WordNet and ISO data, as the application uses them
-        QString text;
-        QString expected;
-    } cases[] = {
-        // Known place and given name.
-        {false, u"We met Albert Frisch in Paris on Monday."_s, u"Albert Frisch/P|Paris/L"_s},
-        // Nationalities and non-name abbreviations are no names.
-        {false, u"Children asked the French and NATO about AI."_s, u"NATO/O"_s},
-        // A title before a person is left out.
-        {false, u"We met Governor Zelda Quist."_s, u"Zelda Quist/P"_s},
-        // Known multi-word place.
-        {false, u"A tour of the Hoover Dam and Île-de-France."_s,
-         u"Hoover Dam/L|Île-de-France/L"_s},
-        // A sentence-initial dictionary word is no name.
-        {false, u"Cook the rice. Then ask Cook."_s, u"Cook/P"_s},
-        // A sentence-initial unknown word is a name.
-        {false, u"Zyqlo raised money from investors."_s, u"Zyqlo/O"_s},
-        // Headline capitals say nothing.
-        {false, u"How To Cook A Child's New Governor"_s, {}},
-        // Decomposed accents match the lists.
-        {false, u"Children love Co\u0302te d'Ivoire and Bayern."_s,
-         u"Co\u0302te d'Ivoire/L|Bayern/L"_s},
-        // The possessive stays on the token.
-        {false, u"A look at Einstein's letters."_s, u"Einstein's/P"_s},
-        // People, places, organisations.
-        {true, u"Tim Cook visited Mumbai and met engineers from Microsoft."_s,
-         u"Tim Cook/P|Mumbai/L|Microsoft/O"_s},
-        // Multi-word names with particles.
-        {true, u"Why the Bank of England met Vincent van Gogh fans in New York City."_s,
-         u"Bank of England/O|Vincent van Gogh/P|New York City/L"_s},
-        // Names in other languages.
-        {true, u"Rescuers reached Kahramanmaraş, and Tadej Pogačar rode to Zürich."_s,
-         u"Kahramanmaraş/L|Tadej Pogačar/P|Zürich/L"_s},
-        // Days, nationalities and roles are no names.
-        {true, u"On Monday the German chancellor met President Joe Biden."_s, u"Joe Biden/P"_s},
-        // A headline of common words.
-        {true, u"How To Build A Web Server In Rust"_s, {}},
-        // Initials and abbreviations do not end sentences.
-        {true, u"Books by J. K. Rowling sell well in St. Louis."_s,
-         u"J. K. Rowling/P|St. Louis/L"_s},
-        // A site name after a spaced dash.
-        {true, u"Floods hit the valley - BBC News"_s, u"BBC News/O"_s},
-    };
     const nl::NaturalLanguageTagger fixture(fixtureLexicon());
     const nl::NaturalLanguageTagger system;
-    for (const auto& c : cases)
-        EXPECT_EQ(names(c.system ? system : fixture, c.text), c.expected) << c.text.toStdString();
+    for (const testenv::TableRow& row : testenv::readTable(u"tagger-names.tsv"_s, 3))
+        EXPECT_EQ(names(row.text(0) == u"system" ? system : fixture, row.text(1)), row.text(2))
+            << row.where;
 }
 
 TEST(NaturalLanguageTaggerTest, NamesUnjoinedComeWordByWord) {
@@ -157,34 +102,22 @@ TEST(NaturalLanguageTaggerTest, NamesUnjoinedComeWordByWord) {
 }
 
 TEST(NaturalLanguageTaggerTest, LexicalClasses) {
-    const struct {
-        QString text;
-        QString word;
-        Tag tag;
-    } cases[] = {
-        {u"Apple releases new phones"_s, u"phones"_s, Tag::noun},
-        {u"Apple releases new phones"_s, u"new"_s, Tag::adjective},
-        {u"Apple releases new phones"_s, u"Apple"_s, Tag::noun},
-        {u"The release was late"_s, u"release"_s, Tag::noun},
-        {u"They want to release it"_s, u"release"_s, Tag::verb},
-        {u"Closures capture variables"_s, u"Closures"_s, Tag::noun},
-        {u"Children play outside"_s, u"Children"_s, Tag::noun},
-        {u"Learn Kubernetes"_s, u"Learn"_s, Tag::verb},
-        {u"Learn Kubernetes"_s, u"Kubernetes"_s, Tag::noun},
-        {u"It may rain in May 2024"_s, u"2024"_s, Tag::number},
-        {u"It may rain"_s, u"may"_s, Tag::verb},
-        {u"the cat and a dog"_s, u"a"_s, Tag::determiner},
-        {u"the cat and a dog"_s, u"and"_s, Tag::conjunction},
-    };
+    const QHash<QString, Tag> tags{{u"noun"_s, Tag::noun},
+                                   {u"verb"_s, Tag::verb},
+                                   {u"adjective"_s, Tag::adjective},
+                                   {u"number"_s, Tag::number},
+                                   {u"determiner"_s, Tag::determiner},
+                                   {u"conjunction"_s, Tag::conjunction}};
     const nl::NaturalLanguageTagger tagger;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text.toStdString() + " / " + c.word.toStdString());
-        const auto tokens = tagger.tags(c.text, nl::TagScheme::lexicalClass, kWordsOnly);
+    for (const testenv::TableRow& row : testenv::readTable(u"tagger-lexical-classes.tsv"_s, 3)) {
+        SCOPED_TRACE(row.where);
+        const QString text = row.text(0);
+        const auto tokens = tagger.tags(text, nl::TagScheme::lexicalClass, kWordsOnly);
         const auto token = std::find_if(tokens.begin(), tokens.end(), [&](const auto& t) {
-            return c.text.mid(t.start, t.length) == c.word;
+            return text.mid(t.start, t.length) == row.text(1);
         });
         ASSERT_NE(token, tokens.end());
-        EXPECT_EQ(int(token->tag), int(c.tag));
+        EXPECT_EQ(int(token->tag), int(tags.value(row.text(2), Tag::otherWord)));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Updater/UpdateFeed.h"
 #include "platform/Updater/UpdaterController.h"
 #include "tests/support/LocalHttpServer.h"
+#include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 #include <QNetworkAccessManager>
@@ -18,65 +19,26 @@ const QString feedPath = u"/feed"_s;
 const QString running = u"1.2"_s;
 
 TEST(UpdateFeedTest, AcceptsOnlyWellFormedFeeds) {
-    const struct {
-        QByteArray json;
-        const char* version; // nullptr: refused
-        const char* url = "";
-        const char* notes = "";
-    } cases[] = {
-        {R"({"version":"1.2.0","url":"https://corvina.app/download","notes":"Faster."})", "1.2.0",
-         "https://corvina.app/download", "Faster."},
-        {R"({"version":"2"})", "2"},
-        {R"({"version":"1.0.0.12"})", "1.0.0.12"},
-        {R"({"version":"1.3","channel":"beta","size":12})", "1.3"},
-        {R"({"version":"4294967295"})", "4294967295"},
-        {R"({"url":"https://corvina.app/"})", nullptr},
-        {R"({"version":1.2})", nullptr},
-        {R"({"version":"1..2"})", nullptr},
-        {R"({"version":"1.2."})", nullptr},
-        {R"({"version":"1.2.3.4.5"})", nullptr},
-        {R"({"version":"1.-2"})", nullptr},
-        {R"({"version":"1.2.0-beta"})", nullptr},
-        {R"({"version":" 1.2"})", nullptr},
-        {R"({"version":"1.99999999999999999999"})", nullptr},
-        {R"({"version":"4294967296"})", nullptr},
-        {R"({"version":"1.0","url":42})", nullptr},
-        {R"({"version":"1.0","url":"file:///etc/passwd"})", nullptr},
-        {R"({"version":"1.0","notes":["a"]})", nullptr},
-        {R"(["1.2.0"])", nullptr},
-        {"version=1.2", nullptr},
-        {"", nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.json.toStdString());
-        const auto feed = parseUpdateFeed(c.json);
-        ASSERT_EQ(feed.ok(), c.version != nullptr);
+    for (const testenv::TableRow& row : testenv::readTable(u"update-feeds.tsv"_s, 4)) {
+        SCOPED_TRACE(row.where);
+        const auto feed = parseUpdateFeed(row.bytes(0));
+        ASSERT_EQ(feed.ok(), row.optionalText(1).has_value());
         if (!feed) {
             EXPECT_FALSE(feed.error().message.isEmpty());
             continue;
         }
-        EXPECT_EQ(feed->version, QString::fromUtf8(c.version));
-        EXPECT_EQ(feed->url, QUrl(QString::fromUtf8(c.url)));
-        EXPECT_EQ(feed->notes, QString::fromUtf8(c.notes));
+        EXPECT_EQ(feed->version, row.text(1));
+        EXPECT_EQ(feed->url, QUrl(row.text(2)));
+        EXPECT_EQ(feed->notes, row.text(3));
     }
-}
-
-TEST(UpdateFeedTest, VersionsCompareNumericallyPaddingWithZeros) {
-    using O = std::partial_ordering;
-    const struct {
-        const char* a;
-        const char* b;
-        std::partial_ordering expected;
-    } cases[] = {
-        {"1.2", "1.2.0", O::equivalent}, {"1", "1.0.0.0", O::equivalent},
-        {"1.10", "1.9", O::greater},     {"1.2.1", "1.2", O::greater},
-        {"0.9.9.9", "1", O::less},       {"2.0", "10.0", O::less},
-        {"01.2", "1.2", O::equivalent},  {"1.2", "1.x", O::unordered},
-        {"", "1", O::unordered},
-    };
-    for (const auto& c : cases)
-        EXPECT_TRUE(compareVersions(QString::fromUtf8(c.a), QString::fromUtf8(c.b)) == c.expected)
-            << c.a << " vs " << c.b;
+    const std::map<QString, std::partial_ordering> orders{
+        {u"<"_s, std::partial_ordering::less},
+        {u"="_s, std::partial_ordering::equivalent},
+        {u">"_s, std::partial_ordering::greater},
+        {u"?"_s, std::partial_ordering::unordered}};
+    for (const testenv::TableRow& row : testenv::readTable(u"version-order.tsv"_s, 3))
+        EXPECT_TRUE(compareVersions(row.text(0), row.text(1)) == orders.at(row.text(2)))
+            << row.where;
 }
 
 Response feed(const char* version) {
