@@ -45,12 +45,14 @@ endfunction()
 
 # A build that repeats an earlier one (a fresh clone, an emptied build folder)
 # takes its objects from ccache. The precompiled header embeds the time of
-# its build, which ccache must be told to ignore.
+# its build, which ccache must be told to ignore; paths are hashed relative to
+# the tree, so a clone in another folder finds the same objects.
 option(CORVINA_CCACHE "Compile through ccache when it is installed" ON)
 find_program(CORVINA_CCACHE_PROGRAM ccache)
 if(CORVINA_CCACHE AND CORVINA_CCACHE_PROGRAM)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
     CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+    CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=1
     ${CORVINA_CCACHE_PROGRAM})
 endif()
 

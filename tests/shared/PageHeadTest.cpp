@@ -63,4 +63,15 @@ TEST(PageHeadTest, UnclosedTagsDoNotHoldTheParser) {
     EXPECT_EQ(result->title, u"Still here");
 }
 
+TEST(PageHeadTest, MetaKeyIsMatchedLiterally) {
+    const QString head = uR"(<meta name="a.c" content="dot"><meta name="a(b" content="paren">)"_s;
+    EXPECT_EQ(pagehead::metaContent(head, u"name", u"a.c"), u"dot"_s);
+    EXPECT_EQ(pagehead::metaContent(head, u"name", u"a(b"), u"paren"_s);
+    EXPECT_EQ(pagehead::metaContent(head, u"name", u"abc"), std::nullopt);
+    EXPECT_EQ(pagehead::metaContent(u"<meta name=\"a\\Eb\" content=\"q\">", u"name", u"a\\Eb"),
+              u"q"_s);
+    // An attribute name that is no valid pattern makes that lookup find nothing.
+    EXPECT_EQ(pagehead::metaContent(head, u"(", u"a.c"), std::nullopt);
+}
+
 } // namespace

@@ -88,6 +88,14 @@ TEST(MetadataFlowTest, LinesAndOverflow) {
     }
 }
 
+TEST(MetadataFlowTest, WidthsAreRoundedUpPerPiece) {
+    const TableMeasure measure({{u"x"_s, 20.1}});
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::domain, u"site"_s, measure), 60);
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::dot, {}, measure), 4);
+    EXPECT_EQ(MetadataFlow::itemWidth(MetadataFlow::Item::Kind::tag, u"x"_s, measure), 33);
+    EXPECT_EQ(MetadataFlow::counterWidth(3, measure), 15);
+}
+
 TEST(RowAccessibilityTest, Labels) {
     EXPECT_EQ(bookmarkAccessibilityLabel(u"Docs"_s, u"D"_s, {u"a"_s, u"b"_s}),
               u"Docs, from D, tags: a, b"_s);

@@ -62,6 +62,18 @@ TEST(NetscapeHTMLTest, Dates) {
     }
 }
 
+TEST(NetscapeHTMLTest, AttributeLookup) {
+    using netscape::attribute;
+    const QString line = uR"(<A XHREF="x" href = 'y' HREF="z" TAGS="a">)"_s;
+    EXPECT_EQ(attribute(line, "HREF"_L1), u"x"_s); // not anchored at a word boundary
+    EXPECT_EQ(attribute(line, "TAGS"_L1), u"a"_s);
+    EXPECT_EQ(attribute(uR"(ICON="unclosed HREF='ok')"_s, "HREF"_L1), u"ok"_s);
+    EXPECT_FALSE(attribute(uR"(HREF=x HREF="unclosed)"_s, "HREF"_L1));
+    EXPECT_EQ(attribute(u"TAGS=\"\""_s, "TAGS"_L1), u""_s);
+    EXPECT_EQ(attribute(u"taG\u017F\u2003=\v\u0085\"b\""_s, "TAGS"_L1),
+              u"b"_s); // ICU's case folding and \s
+}
+
 TEST(NetscapeHTMLTest, WriterMatchesTheExpectedFile) {
     const std::vector<BookmarkPayload> payloads = {
         payload(u"https://example.com/a?x=1&y=2"_s, uR"(Fish & Chips <b>"best"</b>)"_s,
