@@ -1,12 +1,7 @@
 #include "shared/Duplicates/DuplicateIndex.h"
 
 #include "shared/Inbox/SharedContainer.h"
-
-#include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
+#include "tests/support/Testing.h"
 
 namespace {
 
@@ -15,11 +10,8 @@ namespace {
 void putIndexFile(const QByteArray& bytes) {
     const QString support = *sharedcontainer::supportDirectory();
     ASSERT_TRUE(QDir(support).removeRecursively() && QDir().mkpath(support));
-    if (bytes.isNull())
-        return;
-    QFile file(support + u"/duplicate-index.json"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    if (!bytes.isNull())
+        testenv::writeFile(support + u"/duplicate-index.json"_s, bytes);
 }
 
 std::optional<QString> lookUp(const QString& url) {

@@ -2,21 +2,14 @@
 
 #include "shared/Inbox/SharedContainer.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Testing.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryFile>
 #include <QThread>
 #include <QTimeZone>
-#include <cstdio>
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,11 +21,6 @@ PendingBookmark entry(const QString& title) {
 QStringList everyName(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                   QDir::NoDotAndDotDot);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Each test starts without the shared folder and ends with the isolated data home.
@@ -61,7 +49,7 @@ TEST_F(InboxWriterTest, EachEntryIsAWholeFileNamedByAFreshUpperCaseUuid) {
     for (const QString& name : everyName(inbox)) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_TRUE(form.match(name).hasMatch());
-        const QByteArray bytes = contents(QDir(inbox).filePath(name));
+        const QByteArray bytes = testenv::readFile(QDir(inbox).filePath(name));
         const auto decoded = decodePendingBookmark(bytes);
         ASSERT_TRUE(decoded.has_value());
         EXPECT_EQ(bytes, encodePendingBookmark(entry(decoded->title())));
@@ -111,15 +99,10 @@ TEST_F(InboxWriterTest, AnUnreachableInboxFailsAtTheWrite) {
 // The share sheet's one diagnostic: the same line also goes to standard error,
 // which is where it can be caught here.
 TEST_F(InboxWriterTest, LogsOneLineNamingTheFailure) {
-    QTemporaryFile capture;
-    ASSERT_TRUE(capture.open());
-    std::fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    ASSERT_GE(dup2(capture.handle(), STDERR_FILENO), 0);
-    logEnqueueFailure(InboxError{InboxError::Kind::writeFailed, u"Disk full"_s});
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    EXPECT_EQ(contents(capture.fileName()), "Quillan share: enqueue failed: Disk full\n");
+    EXPECT_EQ(testenv::capturedStderr([] {
+                  logEnqueueFailure(InboxError{InboxError::Kind::writeFailed, u"Disk full"_s});
+              }),
+              "Quillan share: enqueue failed: Disk full\n");
 }
 
 // A share sheet killed half-way through a save must leave either a whole
@@ -142,7 +125,7 @@ TEST_F(InboxWriterTest, AWriterKilledMidWriteLeavesNoTornEntry) {
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the writer stopped on its own";
 
         for (const QString& name : entries()) {
-            ASSERT_TRUE(decodePendingBookmark(contents(inbox.filePath(name))).has_value())
+            ASSERT_TRUE(decodePendingBookmark(testenv::readFile(inbox.filePath(name))).has_value())
                 << "run " << run << ": " << name.toStdString();
             ++complete;
             QFile::remove(inbox.filePath(name));

@@ -1,12 +1,11 @@
 #include "shared/Inbox/PendingBookmark.h"
 
+#include "tests/support/Testing.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <QString>
 #include <QTcpServer>
 #include <chrono>
-#include <functional>
 #include <utility>
 
 namespace testhttp {
@@ -16,8 +15,7 @@ using HeaderList = QList<std::pair<QByteArray, QByteArray>>;
 
 struct Request {
     QByteArray method;
-    QString path;     // the target up to '?', as sent (not percent-decoded)
-    QByteArray query; // after '?', empty when there is none
+    QString path; // the target up to '?', as sent (not percent-decoded)
     HeaderList headers;
 
     // Case-insensitive; empty when absent.
@@ -39,7 +37,7 @@ enum class Delivery {
     complete,  // status line, headers and body at once
     trickle,   // the body `chunkBytes` at a time, one piece every `interval`
     endless,   // no Content-Length; the body (or filler) repeated until the client closes
-    shortBody, // Content-Length claims `missingBytes` more than is sent, then close
+    shortBody, // Content-Length claims a kilobyte more than is sent, then close
     hang,      // the request is read and recorded, nothing is ever answered
 };
 
@@ -48,17 +46,16 @@ struct RouteOptions {
     Delivery delivery = Delivery::complete;
     qsizetype chunkBytes = 1;
     std::chrono::milliseconds interval{10};
-    qint64 missingBytes = 1024;
 };
 
 // An HTTP/1.1 server on 127.0.0.1 for network tests. It runs on the event loop
 // of the thread that owns it, answers every request with "Connection: close",
-// and reads request bodies only to discard them. Paths without a route get 404.
+// and never reads request bodies. Paths without a route get 404.
+// Its delivery modes are what the updater's and the fetchers' tests rely on to
+// fail in each way, so those tests are also its own.
 class LocalHttpServer : public QObject {
     Q_OBJECT
 public:
-    using Handler = std::function<Response(const Request&)>;
-
     // Listens on an ephemeral port at once; check isListening().
     explicit LocalHttpServer(QObject* parent = nullptr);
     ~LocalHttpServer() override;
@@ -70,7 +67,6 @@ public:
 
     // Exact match on the path; a later route for the same path replaces the earlier one.
     void route(const QString& path, Response response, RouteOptions options = {});
-    void route(const QString& path, Handler handler, RouteOptions options = {});
     // `to` is a path on this server or an absolute URL.
     void redirect(const QString& from, const QString& to, int status = 302,
                   RouteOptions options = {});
@@ -78,9 +74,8 @@ public:
     // Every request whose headers arrived, in order, routed or not.
     const QList<Request>& requests() const { return m_requests; }
     QList<Request> requestsFor(const QString& path) const;
-    // Requests whose connection is still open, counted from the moment their
-    // headers arrived until the connection closes; and the most there were at once.
-    int activeRequests() const { return m_active; }
+    // The most requests whose connections were open at once, each counted from
+    // the moment its headers arrived until its connection closed.
     int peakActiveRequests() const { return m_peakActive; }
 
 Q_SIGNALS:
@@ -88,11 +83,11 @@ Q_SIGNALS:
 
 private:
     struct Route {
-        Handler handler;
+        Response response;
         RouteOptions options;
     };
-    std::pair<Response, RouteOptions> dispatch(const Request& request);
-    void accept();
+    class Connection;
+    Route dispatch(const Request& request);
 
     QTcpServer m_listener;
     QHash<QString, Route> m_routes;

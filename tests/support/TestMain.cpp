@@ -12,6 +12,10 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // CTest asks every test program for its list before each run; that needs
+    // neither an application nor a temporary tree.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     testenv::isolate();
 #ifdef CORVINA_TEST_GUI
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -7,20 +7,15 @@
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Defaults/UserDefaults.h"
 #include "platform/Notifications/NotificationCenter.h"
-#include "platform/Store/ModelContainer.h"
 #include "shared/Preferences.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QNetworkAccessManager>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,37 +23,25 @@ class ContentViewTest : public testing::Test {
 protected:
     ContentViewTest() {
         // No fetches or clipboard: the sheet shows exactly what it was handed.
-        auto defaults = UserDefaults::openSuite(u"test.contentview"_s);
-        preferences = std::make_unique<Preferences>(std::move(defaults));
-        preferences->setAutoFetchMetadata(false);
-        preferences->setAutofillFromClipboard(false);
-        FaviconStore::Options options;
-        options.cacheDir = cache.path();
-        favicons = std::make_unique<FaviconStore>(network, options);
+        preferences.setAutoFetchMetadata(false);
+        preferences.setAutofillFromClipboard(false);
         view = std::make_unique<ContentView>(
-            ContentServices{context(), *preferences, network, *favicons});
+            ContentServices{lib.context(), preferences, network, favicons});
         view->resize(900, 600);
         view->show();
     }
 
-    store::ModelContext& context() { return container->mainContext(); }
-
     void add(const QString& title, const QString& url, const QStringList& tags) {
-        Bookmark bookmark(QUuid::createUuid(), *Url::parse(url), title, {}, tags,
-                          QDateTime::currentDateTimeUtc().addSecs(++m_added));
-        context().insert(bookmark.object());
-        ASSERT_TRUE(context().save().ok());
+        lib.add(title, url, tags);
         QCoreApplication::processEvents();
     }
 
-    std::unique_ptr<store::ModelContainer> container =
-        store::ModelContainer::openInMemory(Bookmark::schema()).value();
+    TestLibrary lib;
     QNetworkAccessManager network;
     QTemporaryDir cache;
-    std::unique_ptr<Preferences> preferences;
-    std::unique_ptr<FaviconStore> favicons;
+    Preferences preferences{UserDefaults::openSuite(u"test.contentview"_s)};
+    FaviconStore favicons{network, {cache.path(), {}}};
     std::unique_ptr<ContentView> view;
-    int m_added = 0;
 };
 
 TEST_F(ContentViewTest, PlaceholderOnlyWhileTheLibraryIsEmpty) {
@@ -107,7 +90,7 @@ TEST_F(ContentViewTest, DeleteRemovesAndSavesAndTheTitleFollowsTheTag) {
     view->remove(*view->model().bookmarkAt(0));
     QCoreApplication::processEvents();
     EXPECT_EQ(view->model().rowCount(), 1);
-    EXPECT_FALSE(context().hasChanges()) << "the deletion is saved at once";
+    EXPECT_FALSE(lib.context().hasChanges()) << "the deletion is saved at once";
 
     QSignalSpy title(view.get(), &ContentView::windowTitleChanged);
     EXPECT_EQ(view->windowTitle(), u"All Bookmarks");

@@ -1,52 +1,42 @@
 #include "Corvina/BookmarkEditor/TagCompletion.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/Testing.h"
 
-using namespace Qt::StringLiterals;
 using namespace tagcompletion;
 
 namespace {
 
 const QStringList kLibrary{u"answer"_s, u"News"_s, u"Swift"_s, u"swim"_s, u"Tswana"_s};
 
-struct RailCase {
-    const char* name;
-    QString tagsField;
-    QStringList suggested;
-    QStringList expected;
-};
-
-class Rail : public testing::TestWithParam<RailCase> {};
-
-TEST_P(Rail, Chips) {
-    const RailCase& c = GetParam();
-    EXPECT_EQ(railSuggestions(c.suggested, kLibrary, c.tagsField), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Rail,
-    testing::Values(
+TEST(TagCompletionTest, RailChips) {
+    const struct {
+        QString tagsField;
+        QStringList suggested;
+        QStringList expected;
+    } cases[] = {
         // Prefix matches first (case-insensitively sorted), then the ones that
         // merely contain the fragment; the new fragment itself leads.
-        RailCase{"Fragment",
-                 u"news, sw"_s,
-                 {},
-                 {u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
-        RailCase{"FragmentIsLibraryTagInOtherCase", u"SWIFT"_s, {}, {}},
-        RailCase{
-            "TypedTagsLeftOut", u"swim, SW"_s, {}, {u"SW"_s, u"Swift"_s, u"answer"_s, u"Tswana"_s}},
-        RailCase{"FragmentAlreadyTyped",
-                 u"Sw, sw"_s,
-                 {},
-                 {u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
-        RailCase{"NoFragmentShowsSuggester",
-                 u"news, "_s,
-                 {u"NEWS"_s, u"Apple"_s, u"Github"_s},
-                 {u"Apple"_s, u"Github"_s}},
-        RailCase{"EmptyField", u""_s, {u"Apple"_s}, {u"Apple"_s}},
-        RailCase{"TabsAndSpacesAreNoFragment", u"a,\t "_s, {u"A"_s, u"b"_s}, {u"b"_s}},
-        RailCase{"SingleLetter", u"e"_s, {}, {u"e"_s, u"answer"_s, u"News"_s}}),
-    [](const testing::TestParamInfo<RailCase>& info) { return std::string(info.param.name); });
+        {u"news, sw"_s, {}, {u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
+        // Fragment is library tag in other case.
+        {u"SWIFT"_s, {}, {}},
+        // Typed tags left out.
+        {u"swim, SW"_s, {}, {u"SW"_s, u"Swift"_s, u"answer"_s, u"Tswana"_s}},
+        // Fragment already typed.
+        {u"Sw, sw"_s, {}, {u"Swift"_s, u"swim"_s, u"answer"_s, u"Tswana"_s}},
+        // No fragment shows suggester.
+        {u"news, "_s, {u"NEWS"_s, u"Apple"_s, u"Github"_s}, {u"Apple"_s, u"Github"_s}},
+        // Empty field.
+        {u""_s, {u"Apple"_s}, {u"Apple"_s}},
+        // Tabs and spaces are no fragment.
+        {u"a,\t "_s, {u"A"_s, u"b"_s}, {u"b"_s}},
+        // Single letter.
+        {u"e"_s, {}, {u"e"_s, u"answer"_s, u"News"_s}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(railSuggestions(c.suggested, kLibrary, c.tagsField), c.expected)
+            << c.tagsField.toStdString();
+    }
+}
 
 TEST(TagCompletionTest, AtMostEightChips) {
     QStringList many;

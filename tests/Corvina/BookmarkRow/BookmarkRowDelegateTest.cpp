@@ -5,17 +5,12 @@
 #include "platform/Notifications/NotificationCenter.h"
 #include "shared/Preferences.h"
 #include "tests/Corvina/BookmarkRow/RowFixtureModel.h"
+#include "tests/support/Testing.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QListView>
 #include <QNetworkAccessManager>
 #include <QPainter>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -70,7 +65,7 @@ TEST_F(BookmarkRowDelegateTest, IconsComeFromTheDiskCacheOnceAndOnReady) {
     option.rect = QRect(0, 0, 480, 60);
     delegate.paint(&painter, option, model.index(0));
     delegate.paint(&painter, option, model.index(0));
-    ASSERT_TRUE(arrived.wait(3000));
+    ASSERT_TRUE(arrived.wait(5000));
     EXPECT_EQ(arrived.size(), 1);
     EXPECT_TRUE(icons.memoryIcon(u"cached.example"_s).has_value());
 
@@ -94,7 +89,7 @@ TEST_F(BookmarkRowDelegateTest, EditButtonShowsOnHoverAndReportsClicks) {
 
     delegate.setHoveredIndex(first); // fades in
     EXPECT_LT(delegate.editButtonOpacity(first), 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return delegate.editButtonOpacity(first) == 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return delegate.editButtonOpacity(first) == 1; }, 5000));
     delegate.setReduceMotion(true);
     delegate.setHoveredIndex(model.index(1)); // at once
     EXPECT_EQ(delegate.editButtonOpacity(first), 0);

@@ -1,11 +1,9 @@
 #include "Corvina/BookmarkRow/MetadataFlow.h"
 
 #include "Corvina/LibraryList/RowAccessibility.h"
+#include "tests/support/Testing.h"
 
 #include <QHash>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 using Style = TextWidthCache::Style;
 
 namespace {
@@ -44,59 +42,51 @@ QString describe(const MetadataFlow::Plan& plan) {
     return text;
 }
 
-struct FlowCase {
-    const char* name;
-    QStringList tags;
-    QHash<QString, qreal> tagWidths; // chip text widths; others 28 (chip 40)
-    qreal width;
-    int maxLines;
-    const char* expected;
-};
-
-class MetadataFlowPlan : public testing::TestWithParam<FlowCase> {};
-
-TEST_P(MetadataFlowPlan, LinesAndOverflow) {
-    const FlowCase& c = GetParam();
-    MetadataFlow flow;
-    flow.domain = u"site"_s;
-    flow.tags = c.tags;
-    flow.maxLines = c.maxLines;
-    const TableMeasure measure(c.tagWidths);
-    EXPECT_EQ(describe(flow.plan(c.width, measure)).toStdString(), c.expected);
-}
-
 const QStringList kFive{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
 
 // Line one: site 60, gap 6, dot 4, gap 6, then 40-point chips 6 apart.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MetadataFlowPlan,
-    testing::Values(
-        FlowCase{"NoTags", {}, {}, 300, 2, "site"},
-        FlowCase{"NoWidthYet", kFive, {}, 0, 2, "site +5"},
-        FlowCase{"NegativeWidth", kFive, {}, -3, 2, "site +5"},
-        FlowCase{"AllFit", {u"a"_s, u"b"_s}, {}, 300, 2, "site · a b"},
-        // Two tags on line one (162), "c" alone on line two, "d" too wide beside it.
-        FlowCase{"CounterBesideTag", kFive, {{u"d"_s, 118}}, 170, 2, "site · a b / c +2"},
+TEST(MetadataFlowTest, LinesAndOverflow) {
+    const struct {
+        QStringList tags;
+        QHash<QString, qreal> tagWidths; // chip text widths; others 28 (chip 40)
+        qreal width;
+        int maxLines;
+        const char* expected;
+    } cases[] = {
+        // No tags.
+        {{}, {}, 300, 2, "site"},
+        // No width yet.
+        {kFive, {}, 0, 2, "site +5"},
+        // Negative width.
+        {kFive, {}, -3, 2, "site +5"},
+        // All fit.
+        {{u"a"_s, u"b"_s}, {}, 300, 2, "site · a b"},
+        // The counter beside a tag: two tags on line one (162), "c" alone on
+        // line two, "d" too wide beside it.
+        {kFive, {{u"d"_s, 118}}, 170, 2, "site · a b / c +2"},
         // "c" takes 150 of 170: the counter (15 + 6) no longer fits, so it takes
         // c's place and follows the first line.
-        FlowCase{
-            "CounterReplacesTag", kFive, {{u"c"_s, 138}, {u"d"_s, 118}}, 170, 2, "site · a b +3"},
-        FlowCase{"FirstTagToSecondLine", {u"a"_s}, {}, 110, 2, "site · / a"},
-        FlowCase{"TagWiderThanLine", {u"a"_s}, {{u"a"_s, 400}}, 100, 2, "site +1"},
-        FlowCase{"WideTagAfterFittingOnes",
-                 {u"a"_s, u"b"_s, u"c"_s},
-                 {{u"b"_s, 400}},
-                 120,
-                 2,
-                 "site · a +2"},
-        FlowCase{"OneLineDropsDanglingDot", {u"a"_s}, {}, 90, 1, "site +1"},
-        FlowCase{"NeverAThirdLine",
-                 {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, u"g"_s, u"h"_s},
-                 {},
-                 100,
-                 2,
-                 "site · / a +7"}),
-    [](const testing::TestParamInfo<FlowCase>& info) { return std::string(info.param.name); });
+        {kFive, {{u"c"_s, 138}, {u"d"_s, 118}}, 170, 2, "site · a b +3"},
+        // First tag to second line.
+        {{u"a"_s}, {}, 110, 2, "site · / a"},
+        // Tag wider than line.
+        {{u"a"_s}, {{u"a"_s, 400}}, 100, 2, "site +1"},
+        // Wide tag after fitting ones.
+        {{u"a"_s, u"b"_s, u"c"_s}, {{u"b"_s, 400}}, 120, 2, "site · a +2"},
+        // One line drops dangling dot.
+        {{u"a"_s}, {}, 90, 1, "site +1"},
+        // Never a third line.
+        {kFive + QStringList{u"f"_s, u"g"_s, u"h"_s}, {}, 100, 2, "site · / a +7"},
+    };
+    for (const auto& c : cases) {
+        MetadataFlow flow;
+        flow.domain = u"site"_s;
+        flow.tags = c.tags;
+        flow.maxLines = c.maxLines;
+        EXPECT_EQ(describe(flow.plan(c.width, TableMeasure(c.tagWidths))).toStdString(),
+                  c.expected);
+    }
+}
 
 TEST(MetadataFlowTest, WidthsAreRoundedUpPerPiece) {
     const TableMeasure measure({{u"x"_s, 20.1}});

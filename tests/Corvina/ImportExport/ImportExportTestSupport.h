@@ -1,16 +1,15 @@
 #pragma once
 
 #include "Corvina/Library/BookmarkPayload.h"
+#include "tests/support/Testing.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
-#include <gtest/gtest.h>
 
 namespace testdata {
 
 inline QByteArray fixture(const QString& name) {
-    QFile file(QStringLiteral(CORVINA_FIXTURES_DIR "/") + name);
+    QFile file(QStringLiteral(CORVINA_TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     return file.readAll();
 }

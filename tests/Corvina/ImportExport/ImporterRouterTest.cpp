@@ -4,11 +4,6 @@
 #include "Corvina/ImportExport/NetscapeHTML.h"
 #include "ImportExportTestSupport.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
-using namespace Qt::Literals::StringLiterals;
-
 TEST(ImporterRouterTest, RoutesByExtensionAlone) {
     const BookmarkImporter* netscape = &ImporterRouter::registry().at(0);
     const BookmarkImporter* json = &ImporterRouter::registry().at(1);
@@ -27,36 +22,25 @@ TEST(ImporterRouterTest, RoutesByExtensionAlone) {
 
 TEST(ImporterRouterTest, ReadingAPickedFile) {
     QTemporaryDir folder;
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
+    const auto write = [&](const QString& name) {
+        return testenv::writeFile(folder.filePath(name), "<DT><A HREF=\"https://a/\">A</A>\n");
     };
-    const QByteArray html = "<DT><A HREF=\"https://a/\">A</A>\n";
-    struct Case {
-        QString path;
-        QString error; // empty: one bookmark
-    };
-    const Case cases[] = {
-        {write(u"Bookmarks.HTML"_s, html), {}},
-        {write(u"notes.txt"_s, html), u"Corvina doesn't recognize .txt bookmark files."_s},
-        {write(u"Bookmarks"_s, html), u"Corvina doesn't recognize . bookmark files."_s},
-        {write(u"dots.v2.Json"_s, html),
+    // A path, and the error reading it gives; none: one bookmark.
+    const std::pair<QString, QString> cases[] = {
+        {write(u"Bookmarks.HTML"_s), {}},
+        {write(u"notes.txt"_s), u"Corvina doesn't recognize .txt bookmark files."_s},
+        {write(u"Bookmarks"_s), u"Corvina doesn't recognize . bookmark files."_s},
+        {write(u"dots.v2.Json"_s),
          u"Malformed file: Expected an array of bookmarks or {\"bookmarks\": [...]}"_s},
         {folder.filePath(u"gone.htm"_s), u"Couldn't read the file: No such file or directory"_s},
         {QDir(folder.path()).mkdir(u"dir.html"_s) ? folder.filePath(u"dir.html"_s) : QString(),
          u"Couldn't read the file: Is a directory"_s},
     };
-    for (const Case& c : cases) {
-        const auto read = ImporterRouter::readFile(c.path);
-        if (c.error.isEmpty()) {
-            ASSERT_TRUE(read.ok()) << c.path.toStdString();
-            EXPECT_EQ(read->size(), 1u);
-        } else {
-            ASSERT_FALSE(read.ok()) << c.path.toStdString();
-            EXPECT_EQ(describe(read.error()), c.error);
-        }
+    for (const auto& [path, error] : cases) {
+        const auto read = ImporterRouter::readFile(path);
+        ASSERT_EQ(read.ok(), error.isEmpty()) << path.toStdString();
+        EXPECT_EQ(read ? QString::number(read->size()) : describe(read.error()),
+                  error.isEmpty() ? u"1"_s : error);
     }
     EXPECT_EQ(ImporterRouter::fileExtension(u"/a.b/c"_s), QString());
     EXPECT_EQ(BookmarkImporterError::unsupportedFormat().description(),

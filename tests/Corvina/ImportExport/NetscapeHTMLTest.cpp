@@ -2,10 +2,8 @@
 
 #include "Corvina/ImportExport/HTMLEntities.h"
 #include "ImportExportTestSupport.h"
+#include "tests/support/TestTable.h"
 
-#include <QStringList>
-
-using namespace Qt::Literals::StringLiterals;
 using testdata::at;
 using testdata::payload;
 
@@ -28,57 +26,10 @@ QStringList summary(const std::vector<BookmarkPayload>& payloads) {
 } // namespace
 
 TEST(NetscapeHTMLTest, ReaderEdgeCases) {
-    struct Case {
-        const char* name;
-        QByteArray file;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        {"nestedFoldersGiveTagsOutermostFirst",
-         "<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
-         "<DT><A HREF=\"https://in.b/\" TAGS=\"t\">In B</A>\n</DL><p>\n"
-         "<DT><A HREF=\"https://in.a/\">In A</A>\n</DL><p>\n<DT><A HREF=\"https://top/\">Top</A>\n",
-         {u"https://in.b/|In B|t,A,B"_s, u"https://in.a/|In A|A"_s, u"https://top/|Top|"_s}},
-        {"tagsTrimmedDeduplicatedInOrder",
-         "<DT><H3>x</H3>\n<DL>\n<A HREF='https://t/' TAGS=' x , ,y,x,\tz '>T</A>",
-         {u"https://t/|T|x,y,z"_s}},
-        {"folderNamesDecodedEmptyOnesAddNoTag",
-         "<H3 ADD_DATE=\"1\">R&amp;D</H3>\n<H3></H3>\n<A HREF=\"https://f/\">F</A>",
-         {u"https://f/|F|R&D"_s}},
-        {"emptyTitleIsTheUrl",
-         "<DT><a href=\"https://e.example/x\"></a>",
-         {u"https://e.example/x|https://e.example/x|"_s}},
-        {"singleQuotesAndSpacesAroundEquals",
-         "<A  HREF = 'https://q/'>Q</A>",
-         {u"https://q/|Q|"_s}},
-        {"twoLinksOnALineGiveTheFirst",
-         "<A HREF=\"https://1/\">one</A><A HREF=\"https://2/\">two</A>",
-         {u"https://1/|one|"_s}},
-        {"skipped: no href, no closing tag, bad url, close before open",
-         "<A NAME=\"x\">n</A>\n<A HREF=\"https://c/\">c\n<A HREF=\"not a url\">u</A>\n"
-         "</A><A HREF=\"https://d/\">d\n",
-         {}},
-        {"hrefAndTitleDecoded",
-         "<A HREF=\"https://h/?a=1&amp;b=2\">&lt;b&gt; &amp;amp; &#x41;</A>",
-         {u"https://h/?a=1&b=2|<b> &amp; A|"_s}},
-        {"anyScheme",
-         "<A HREF=\"place:sort=8\">p</A>\n<A HREF=\"rel/path\">r</A>",
-         {u"place:sort=8|p|"_s, u"rel/path|r|"_s}},
-        {"unbalancedFolderEndsAreHarmless",
-         "</DL>\n</DL><p>\n<H3>K</H3>\n<A HREF=\"https://k/\">k</A>\n</DL>\n</DL>\n"
-         "<A HREF=\"https://l/\">l</A>",
-         {u"https://k/|k|K"_s, u"https://l/|l|"_s}},
-        {"crlfLineEnds",
-         "<H3>W</H3>\r\n<A HREF=\"https://w/\">w</A>\r\n</DL>\r\n",
-         {u"https://w/|w|W"_s}},
-        {"headingWithoutCloseIsTriedAsLink",
-         "<H3><A HREF=\"https://hl/\">x</A>",
-         {u"https://hl/|x|"_s}},
-        {"latin1WhenNotUtf8", "<A HREF=\"https://l1/\">caf\xe9</A>", {u"https://l1/|caf\u00e9|"_s}},
-        {"nulBytesAreText", QByteArray(64, '\0'), {}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(summary(read(c.file)), c.expected) << c.name;
+    for (const testenv::TableRow& row : testenv::readTable(u"netscape-reader.tsv"_s, 2))
+        EXPECT_EQ(summary(read(row.bytes(0))).join(u"; "), row.text(1)) << row.where;
+    for (const testenv::TableRow& row : testenv::readTable(u"html-entities.tsv"_s, 2))
+        EXPECT_EQ(netscape::decodeEntities(row.text(0)), row.text(1)) << row.where;
 }
 
 TEST(NetscapeHTMLTest, Dates) {
@@ -100,28 +51,15 @@ TEST(NetscapeHTMLTest, Dates) {
         const auto parsed = read("<A HREF=\"https://d/\" " + QByteArray(c.attributes) + ">d</A>");
         ASSERT_EQ(parsed.size(), 1u) << c.attributes;
         const auto check = [&](const QDateTime& got, std::optional<qint64> expected) {
-            if (expected)
+            if (expected) {
                 EXPECT_EQ(got, at(*expected)) << c.attributes;
-            else
+            } else {
                 EXPECT_GE(got, before) << c.attributes;
+            }
         };
         check(parsed[0].createdAt, c.created);
         check(parsed[0].updatedAt, c.updated ? c.updated : c.created);
     }
-}
-
-TEST(NetscapeHTMLTest, EntityDecoding) {
-    const std::pair<QString, QString> cases[] = {
-        {u"&amp;lt;"_s, u"<"_s},
-        {u"&amp;amp;amp;"_s, u"&amp;amp;"_s},
-        {u"&#38;amp;"_s, u"&"_s},
-        {u"&#x1F600;&#X41;&#65;"_s, u"\U0001F600AA"_s},
-        {u"&#55357;&#4294967296;&#1114112;&#x;&#;"_s, u"&#55357;&#4294967296;&#1114112;&#x;&#;"_s},
-        {u"&nbsp;&mdash;&euro;&raquo;&AMP;&eacute;"_s, u"\u00A0\u2014\u20AC\u00BB&AMP;&eacute;"_s},
-        {u"&&quot;&apos;;"_s, u"&\"';"_s},
-    };
-    for (const auto& [input, expected] : cases)
-        EXPECT_EQ(netscape::decodeEntities(input), expected) << input.toStdString();
 }
 
 TEST(NetscapeHTMLTest, AttributeLookup) {

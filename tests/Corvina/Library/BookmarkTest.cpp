@@ -1,11 +1,14 @@
 #include "Corvina/Library/Bookmark.h"
 
+#include "Corvina/Library/BookmarkDraft.h"
 #include "Corvina/Library/BookmarkPayload.h"
 #include "platform/Core/IsoDate.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/TestTable.h"
+#include "tests/support/Testing.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,21 +22,28 @@ QDateTime at(const char* iso) {
 
 BookmarkPayload samplePayload() {
     BookmarkPayload payload;
-    payload.id = QUuid::fromString(QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    payload.id = QUuid::fromString(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_s);
     payload.url = url("https://www.example.com/docs?a=1");
-    payload.title = QStringLiteral("Docs");
-    payload.description = QStringLiteral("A note");
-    payload.tags = {QStringLiteral("swift"), QStringLiteral("Swift"), QStringLiteral("swift")};
+    payload.title = u"Docs"_s;
+    payload.description = u"A note"_s;
+    payload.tags = {u"swift"_s, u"Swift"_s, u"swift"_s};
     payload.createdAt = at("2023-02-03T04:05:06Z");
     payload.updatedAt = at("2024-01-01T00:00:00Z");
     return payload;
+}
+
+QStringList list(std::initializer_list<const char16_t*> items) {
+    QStringList result;
+    for (const char16_t* item : items)
+        result.append(QString::fromUtf16(item));
+    return result;
 }
 
 } // namespace
 
 TEST(BookmarkTest, UnassignedRecordReadsDefaults) {
     const Bookmark bookmark;
-    EXPECT_EQ(bookmark.urlString(), QStringLiteral("about:blank"));
+    EXPECT_EQ(bookmark.urlString(), u"about:blank"_s);
     EXPECT_TRUE(bookmark.title().isEmpty());
     EXPECT_TRUE(bookmark.note().isEmpty());
     EXPECT_TRUE(bookmark.tags().isEmpty());
@@ -49,11 +59,11 @@ TEST(BookmarkTest, MissingUpdatedAtTakesCreatedAtNotNow) {
 
 TEST(BookmarkTest, PayloadRoundTripKeepsEveryValueAndNormalisesNothing) {
     BookmarkPayload payload = samplePayload();
-    payload.title = QStringLiteral("  padded  ");
+    payload.title = u"  padded  "_s;
     const Bookmark bookmark = Bookmark::fromPayload(payload);
     EXPECT_EQ(bookmark.toPayload(), payload);
     EXPECT_EQ(bookmark.tags().size(), 3);
-    EXPECT_EQ(bookmark.title(), QStringLiteral("  padded  "));
+    EXPECT_EQ(bookmark.title(), u"  padded  "_s);
 }
 
 TEST(BookmarkTest, EqualityIsIdentityNotValue) {
@@ -66,23 +76,8 @@ TEST(BookmarkTest, EqualityIsIdentityNotValue) {
 }
 
 TEST(BookmarkTest, Domain) {
-    const struct {
-        const char* url;
-        const char* domain;
-    } cases[] = {
-        {"https://www.example.com/a", "example.com"},
-        {"https://WWW.example.com/a", "WWW.example.com"},
-        {"https://www3.example.com/", "www3.example.com"},
-        {"https://example.com", "example.com"},
-        {"https://www.", ""},
-        {"about:blank", "about:blank"},
-        {"mailto:someone@example.com", "mailto:someone@example.com"},
-        {"file:///tmp/x.html", "file:///tmp/x.html"},
-        {"https://caf%C3%A9.example/", "café.example"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(domainOf(url(c.url)), QString::fromUtf8(c.domain)) << c.url;
-    }
+    for (const testenv::TableRow& row : testenv::readTable(u"bookmark-domains.tsv"_s, 2))
+        EXPECT_EQ(domainOf(*Url::parse(row.text(0))), row.text(1)) << row.where;
 }
 
 TEST(BookmarkPayloadTest, EqualityIsOrderSensitiveAndCanonical) {
@@ -92,8 +87,8 @@ TEST(BookmarkPayloadTest, EqualityIsOrderSensitiveAndCanonical) {
     EXPECT_FALSE(base == reordered);
 
     BookmarkPayload composed = base, decomposed = base;
-    composed.title = QStringLiteral("Caf\u00e9");
-    decomposed.title = QStringLiteral("Cafe\u0301");
+    composed.title = u"Caf\u00e9"_s;
+    decomposed.title = u"Cafe\u0301"_s;
     EXPECT_TRUE(composed == decomposed);
     EXPECT_EQ(qHash(composed), qHash(decomposed));
 }
@@ -102,14 +97,10 @@ TEST(BookmarkPayloadTest, JsonFormHasSevenKeysAndWholeSecondDates) {
     BookmarkPayload payload = samplePayload();
     payload.createdAt = payload.createdAt.addMSecs(987);
     const QJsonObject object = payloadToJson(payload);
-    EXPECT_EQ(object.keys(),
-              (QStringList{QStringLiteral("createdAt"), QStringLiteral("description"),
-                           QStringLiteral("id"), QStringLiteral("tags"), QStringLiteral("title"),
-                           QStringLiteral("updatedAt"), QStringLiteral("url")}));
-    EXPECT_EQ(object.value(QStringLiteral("createdAt")).toString(),
-              QStringLiteral("2023-02-03T04:05:06Z"));
-    EXPECT_EQ(object.value(QStringLiteral("id")).toString(),
-              QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    EXPECT_EQ(object.keys(), (QStringList{u"createdAt"_s, u"description"_s, u"id"_s, u"tags"_s,
+                                          u"title"_s, u"updatedAt"_s, u"url"_s}));
+    EXPECT_EQ(object.value(u"createdAt"_s).toString(), u"2023-02-03T04:05:06Z"_s);
+    EXPECT_EQ(object.value(u"id"_s).toString(), u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_s);
 
     const auto decoded = payloadFromJson(object);
     ASSERT_TRUE(decoded.ok());
@@ -122,46 +113,104 @@ TEST(BookmarkPayloadTest, Decoding) {
         "title":"T","description":"","tags":["x"],"createdAt":"2020-01-01T00:00:00Z",
         "updatedAt":"2020-01-01T01:00:00+01:00"})";
     const struct {
-        const char* name;
         const char* replace;    // key to change
         const char* with;       // replacement JSON value, or nullptr to remove the key
         const char* failingKey; // nullptr: decodes
     } cases[] = {
-        {"as written", nullptr, nullptr, nullptr},
-        {"eighth key ignored", "extra", "1", nullptr},
-        {"missing updatedAt", "updatedAt", nullptr, "updatedAt"},
-        {"missing tags", "tags", nullptr, "tags"},
-        {"bare date", "createdAt", "\"2020-01-01\"", "createdAt"},
-        {"fractional seconds", "createdAt", "\"2020-01-01T00:00:00.5Z\"", "createdAt"},
-        {"id not a uuid", "id", "\"nope\"", "id"},
-        {"id with braces", "id", "\"{6f9619ff-8b86-d011-b42d-00c04fc964ff}\"", "id"},
-        {"url with space", "url", "\"https://a b\"", "url"},
-        {"empty url", "url", "\"\"", "url"},
-        {"title not a string", "title", "3", "title"},
-        {"tag not a string", "tags", "[\"a\", 1]", "tags"},
-        {"tags not an array", "tags", "\"a,b\"", "tags"},
+        // As written.
+        {nullptr, nullptr, nullptr},
+        // Eighth key ignored.
+        {"extra", "1", nullptr},
+        // Missing updatedAt.
+        {"updatedAt", nullptr, "updatedAt"},
+        // Missing tags.
+        {"tags", nullptr, "tags"},
+        // Bare date.
+        {"createdAt", "\"2020-01-01\"", "createdAt"},
+        // Fractional seconds.
+        {"createdAt", "\"2020-01-01T00:00:00.5Z\"", "createdAt"},
+        // Id not a uuid.
+        {"id", "\"nope\"", "id"},
+        // Id with braces.
+        {"id", "\"{6f9619ff-8b86-d011-b42d-00c04fc964ff}\"", "id"},
+        // Url with space.
+        {"url", "\"https://a b\"", "url"},
+        // Empty url.
+        {"url", "\"\"", "url"},
+        // Title not a string.
+        {"title", "3", "title"},
+        // Tag not a string.
+        {"tags", "[\"a\", 1]", "tags"},
+        // Tags not an array.
+        {"tags", "\"a,b\"", "tags"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         QJsonObject object = QJsonDocument::fromJson(good).object();
-        if (c.replace) {
-            const QString key = QString::fromUtf8(c.replace);
-            if (c.with)
-                object.insert(
-                    key, QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
-            else
-                object.remove(key);
-        }
+        if (c.replace && c.with)
+            object.insert(QString::fromUtf8(c.replace),
+                          QJsonDocument::fromJson(QByteArray("[") + c.with + "]").array().at(0));
+        else if (c.replace)
+            object.remove(QString::fromUtf8(c.replace));
         const auto decoded = payloadFromJson(object);
-        if (!c.failingKey) {
-            EXPECT_TRUE(decoded.ok()) << c.name;
-            if (decoded.ok()) {
-                EXPECT_EQ(decoded->updatedAt, at("2020-01-01T00:00:00Z")) << c.name;
-            }
-        } else {
-            ASSERT_FALSE(decoded.ok()) << c.name;
-            EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey)) << c.name;
-            EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey)))
-                << c.name;
+        ASSERT_EQ(decoded.ok(), !c.failingKey);
+        if (decoded) {
+            EXPECT_EQ(decoded->updatedAt, at("2020-01-01T00:00:00Z"));
+            continue;
         }
+        EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey));
+        EXPECT_TRUE(decoded.error().message.contains(QString::fromUtf8(c.failingKey)));
     }
+}
+
+TEST(BookmarkDraftTest, ParsedTagsAndWhenSaveIsPossible) {
+    for (const testenv::TableRow& row : testenv::readTable(u"draft-tags.tsv"_s, 2))
+        EXPECT_EQ(draft::parsedTags(row.text(0)), row.text(1).split(u'|', Qt::SkipEmptyParts))
+            << row.where;
+    for (const testenv::TableRow& row : testenv::readTable(u"draft-can-save.tsv"_s, 3))
+        EXPECT_EQ(draft::canSave({row.text(0), row.text(1), {}, {}}), row.text(2) == u"yes")
+            << row.where;
+}
+
+TEST(BookmarkDraftTest, NewBookmarkIsInsertedTrimmedAndSaved) {
+    TestLibrary s;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+    const auto saved = draft::save(s.context(), {u" https://example.com/a "_s, u"  Title  "_s,
+                                                 u"  note kept as typed \n"_s, u"b, a ,"_s});
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(s.context().hasChanges());
+    ASSERT_EQ(s.context().count(), 1);
+    EXPECT_EQ(saved->urlString(), u"https://example.com/a"_s);
+    EXPECT_EQ(saved->title(), u"Title"_s);
+    EXPECT_EQ(saved->note(), u"  note kept as typed \n"_s);
+    EXPECT_EQ(saved->tags(), list({u"b", u"a"}));
+    EXPECT_EQ(saved->createdAt(), saved->updatedAt());
+    EXPECT_GE(saved->createdAt(), before);
+}
+
+TEST(BookmarkDraftTest, EditingKeepsIdAndCreationAndMovesUpdateTime) {
+    TestLibrary s;
+    const QDateTime created = QDateTime::fromSecsSinceEpoch(1000000000, Qt::UTC);
+    const Bookmark existing(QUuid::createUuid(), *Url::parse(u"https://old.example"_s), u"Old"_s,
+                            u"old note"_s, {}, created);
+    s.context().insert(existing.object());
+    ASSERT_TRUE(s.context().save());
+
+    const auto saved =
+        draft::save(s.context(), {u"https://new.example"_s, u"New"_s, {}, u"x"_s}, existing);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(*saved, existing);
+    EXPECT_EQ(s.context().count(), 1);
+    EXPECT_EQ(existing.urlString(), u"https://new.example"_s);
+    EXPECT_EQ(existing.note(), QString());
+    EXPECT_EQ(existing.createdAt(), created);
+    EXPECT_GT(existing.updatedAt(), created);
+    EXPECT_FALSE(s.context().hasChanges());
+}
+
+TEST(BookmarkDraftTest, AnAddressThatDoesNotParseWritesNothing) {
+    TestLibrary s;
+    EXPECT_FALSE(draft::save(s.context(), {u"not a url"_s, u"Title"_s, {}, {}}));
+    EXPECT_EQ(s.context().count(), 0);
+    EXPECT_FALSE(s.context().hasChanges());
 }

@@ -1,141 +1,138 @@
 #include "Corvina/LibraryList/BookmarkListModel.h"
 
 #include "Corvina/Library/BookmarkFilter.h"
-#include "Corvina/Library/LibraryStore.h"
 #include "Corvina/LibraryList/DroppedLink.h"
-#include "platform/Store/ModelContainer.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
 #include <QAbstractItemModelTester>
-#include <QCoreApplication>
-#include <QFile>
 #include <QMimeData>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QUrl>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
-class BookmarkListModelTest : public testing::Test {
-protected:
-    // Each added bookmark is a minute newer than the one before.
-    Bookmark add(const QString& title, const QString& url, const QStringList& tags,
-                 const QString& note = {}) {
-        const QDateTime when =
-            QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC).addSecs(60 * m_added++);
-        Bookmark bookmark(QUuid::createUuid(), *Url::parse(url), title, note, tags, when);
-        context().insert(bookmark.object());
-        (void)context().save();
-        return bookmark;
+QStringList titles(const BookmarkListModel& model) {
+    QStringList shown;
+    for (int row = 0; row < model.rowCount(); ++row)
+        shown << model.index(row).data().toString();
+    return shown;
+}
+
+TEST(BookmarkFilterTest, TagAndSearchRules) {
+    const struct {
+        QString title, url;
+        QStringList tags;
+    } rows[] = {
+        {u"Swift Guide"_s, u"https://a.example/"_s, {u"Dev"_s}},
+        {u"Other"_s, u"https://swift.example/docs"_s, {}},
+        {u"Third"_s, u"https://c.example/"_s, {u"swiftui"_s, u"dev"_s}},
+        {u"Caf\u00e9 notes"_s, u"https://d.example/"_s, {}},
+        {u"Cafe\u0301 bar"_s, u"https://e.example/"_s, {}},
+    };
+    const struct {
+        std::optional<QString> tag;
+        QString search;
+        QList<int> visible;
+    } cases[] = {
+        // Nothing.
+        {std::nullopt, u" \n\t"_s, {0, 1, 2, 3, 4}},
+        // Upper-case word with spaces.
+        {std::nullopt, u"  SWIFT \n"_s, {0, 1, 2}},
+        // The tag is exact.
+        {u"Dev"_s, QString(), {0}},
+        // Tag and search.
+        {u"dev"_s, u"swift"_s, {2}},
+        // One substring with its space.
+        {std::nullopt, u"swift guide"_s, {0}},
+        // Words not split.
+        {std::nullopt, u"guide swift"_s, {}},
+        // Composed and decomposed accents match.
+        {std::nullopt, u"CAF\u00c9"_s, {3, 4}},
+    };
+    for (const auto& c : cases) {
+        const BookmarkFilter filter(c.tag, c.search);
+        QList<int> visible;
+        for (int i = 0; i < int(std::size(rows)); ++i) {
+            if (filter.matches(rows[i].title, rows[i].url, rows[i].tags))
+                visible.append(i);
+        }
+        EXPECT_EQ(visible, c.visible)
+            << c.tag.value_or(u"-"_s).toStdString() << " / " << c.search.toStdString();
     }
-
-    store::ModelContext& context() { return container->mainContext(); }
-
-    QStringList titles(const BookmarkListModel& model) const {
-        QStringList shown;
-        for (int row = 0; row < model.rowCount(); ++row)
-            shown << model.index(row).data().toString();
-        return shown;
-    }
-
-    std::unique_ptr<store::ModelContainer> container =
-        store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    int m_added = 0;
-};
-
-TEST_F(BookmarkListModelTest, FiltersByExactTagAndOneSubstringNewestFirst) {
-    add(u"Rust Book"_s, u"https://doc.rust-lang.org/book/"_s, {u"Rust"_s});
-    add(u"Notes"_s, u"https://notes.example/"_s, {u"rust"_s}, u"all about RUST"_s);
-    add(u"Trusty tools"_s, u"https://tools.example/"_s, {u"misc"_s});
-    add(u"Cargo guide"_s, u"https://example.com/cargo"_s, {u"RUST lang"_s});
-    BookmarkListModel model(context());
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    EXPECT_EQ(titles(model),
-              (QStringList{u"Cargo guide"_s, u"Trusty tools"_s, u"Notes"_s, u"Rust Book"_s}));
-
-    QSignalSpy identity(&model, &BookmarkListModel::identityChanged);
-    model.setSelection(TagSelection::tag(u"Rust"_s));
-    EXPECT_EQ(titles(model), QStringList{u"Rust Book"_s}) << "tags compare exactly";
-    EXPECT_EQ(identity.size(), 1);
-
-    model.setSelection(TagSelection::all());
-    model.setQuery(u"  RUST "_s);
-    // Title, address or tag; "Notes" has the word only in its note and its
-    // tag "rust" only once trimmed and lower-cased: it matches through the tag.
-    EXPECT_EQ(titles(model),
-              (QStringList{u"Cargo guide"_s, u"Trusty tools"_s, u"Notes"_s, u"Rust Book"_s}));
-    model.setQuery(u"rust l"_s);
-    EXPECT_EQ(titles(model), QStringList{u"Cargo guide"_s}) << "one substring, space included";
-    EXPECT_EQ(identity.size(), 3) << "typing on in a search keeps the identity";
-    model.setQuery(u"nothing like this"_s);
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_FALSE(model.libraryIsEmpty());
-    model.setQuery(u"   "_s);
-    EXPECT_EQ(identity.size(), 4);
-    EXPECT_EQ(model.rowCount(), 4);
 }
 
 // The list keeps folded text and narrows from the rows shown while typing on;
 // every step must still show exactly what a fresh filter over the library does.
-TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
-    add(u"Rust Book"_s, u"https://doc.rust-lang.org/book/"_s, {u"Rust"_s});
-    add(u"Trusty tools"_s, u"https://tools.example/"_s, {u"misc"_s});
-    const Bookmark cafe = add(u"Caf\u00e9 list"_s, u"https://e.example/"_s, {u"rust"_s});
-    add(u"Ruby"_s, u"https://ruby.example/"_s, {});
-    BookmarkListModel model(context());
+TEST(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
+    TestLibrary lib;
+    lib.add(u"Rust Book"_s, u"https://doc.rust-lang.org/book/"_s, {u"Rust"_s});
+    // The word only in its note, and in its tag only once lower-cased.
+    lib.add(u"Notes"_s, u"https://notes.example/"_s, {u"rust"_s}, u"all about RUST"_s);
+    lib.add(u"Trusty tools"_s, u"https://tools.example/"_s, {u"misc"_s});
+    const Bookmark cafe = lib.add(u"Caf\u00e9 list"_s, u"https://e.example/"_s, {u"rust"_s});
+    lib.add(u"Cargo guide"_s, u"https://example.com/cargo"_s, {u"RUST lang"_s});
+    BookmarkListModel model(lib.context());
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     const auto expected = [&](const std::optional<QString>& tag, const QString& query) {
         QStringList shown;
         for (const Bookmark& bookmark : BookmarkFilter(tag, query).apply(model.library()))
             shown << bookmark.title();
         return shown;
     };
-    struct Step {
+    EXPECT_EQ(titles(model), expected(std::nullopt, {})) << "newest first";
+    QSignalSpy identity(&model, &BookmarkListModel::identityChanged);
+    const struct {
         const char* what;
         std::optional<QString> tag;
         QString query;
+        int identities; // identity changes so far
+    } steps[] = {
+        {"a tag alone", u"Rust"_s, {}, 1},
+        {"all, searching in capitals with spaces", std::nullopt, u"  RUST "_s, 3},
+        {"one substring, space included", std::nullopt, u"rust l"_s, 3},
+        {"first letter", std::nullopt, u"r"_s, 3},
+        {"typing on", std::nullopt, u"ru"_s, 3},
+        {"typing on", std::nullopt, u"rus"_s, 3},
+        {"letter taken back", std::nullopt, u"ru"_s, 3},
+        {"text replaced", std::nullopt, u"y"_s, 3},
+        {"tag chosen while searching", u"rust"_s, u"y"_s, 4},
+        {"search widened under a tag", u"rust"_s, u"caf"_s, 4},
+        {"separator typed", std::nullopt, QString(u"r"_s + QChar(0)), 5},
+        {"tag left", std::nullopt, u"caf\u00c9"_s, 5},
+        {"no match", std::nullopt, u"nothing like this"_s, 5},
+        {"search ended", std::nullopt, u"   "_s, 6},
     };
-    const Step steps[] = {
-        {"first letter", std::nullopt, u"r"_s},
-        {"typing on", std::nullopt, u"ru"_s},
-        {"typing on", std::nullopt, u"rus"_s},
-        {"letter taken back", std::nullopt, u"ru"_s},
-        {"text replaced", std::nullopt, u"y"_s},
-        {"tag chosen while searching", u"rust"_s, u"y"_s},
-        {"search widened under a tag", u"rust"_s, u"caf"_s},
-        {"separator typed", std::nullopt, QString(u"r"_s + QChar(0))},
-        {"tag left", std::nullopt, u"caf\u00c9"_s},
-    };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
         model.setSelection(step.tag ? TagSelection::tag(*step.tag) : TagSelection::all());
         model.setQuery(step.query);
-        EXPECT_EQ(titles(model), expected(step.tag, step.query)) << step.what;
+        EXPECT_EQ(titles(model), expected(step.tag, step.query));
+        EXPECT_EQ(identity.size(), step.identities) << "typing on keeps the identity";
     }
+    EXPECT_FALSE(model.libraryIsEmpty());
 
-    model.setSelection(TagSelection::all());
     model.setQuery(u"rus"_s);
-    EXPECT_EQ(titles(model), (QStringList{u"Caf\u00e9 list"_s, u"Trusty tools"_s, u"Rust Book"_s}));
+    ASSERT_EQ(titles(model), expected(std::nullopt, u"rus"_s));
     // An edit shows at the next change report, folded anew.
     Bookmark edited = cafe;
     edited.setTitle(u"Coffee"_s);
     edited.setTags({u"drinks"_s});
-    (void)context().save();
+    (void)lib.context().save();
     QCoreApplication::processEvents();
-    EXPECT_EQ(titles(model), (QStringList{u"Trusty tools"_s, u"Rust Book"_s}));
+    EXPECT_EQ(titles(model),
+              (QStringList{u"Cargo guide"_s, u"Trusty tools"_s, u"Notes"_s, u"Rust Book"_s}));
     model.setQuery(u"coffee"_s);
     EXPECT_EQ(titles(model), QStringList{u"Coffee"_s});
 
     // A new bookmark ahead of all the others, and one gone, while searching.
-    add(u"Coffee rust"_s, u"https://new.example/"_s, {});
-    context().remove(model.library().back().object());
-    (void)context().save();
+    lib.add(u"Coffee rust"_s, u"https://new.example/"_s);
+    lib.context().remove(model.library().back().object());
+    (void)lib.context().save();
     QCoreApplication::processEvents();
     EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Coffee"_s}));
     // Brought up to date from the changes alone, the library is what a fresh read gives.
-    EXPECT_EQ(model.library(), library::allBookmarks(context()));
+    EXPECT_EQ(model.library(), lib.all());
     model.setQuery(u"rust"_s);
-    EXPECT_EQ(titles(model), (QStringList{u"Coffee rust"_s, u"Trusty tools"_s}));
+    EXPECT_EQ(titles(model), expected(std::nullopt, u"rust"_s));
 
     // Edits while no search is shown reach the next search all the same.
     model.setQuery({});
@@ -147,12 +144,13 @@ TEST_F(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     EXPECT_EQ(titles(model), (QStringList{u"Tea rust"_s, u"Tea"_s}));
 }
 
-TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
-    BookmarkListModel model(context());
+TEST(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
+    TestLibrary lib;
+    BookmarkListModel model(lib.context());
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_TRUE(model.libraryIsEmpty());
-    const Bookmark first = add(u"First"_s, u"https://a.example/"_s, {});
-    add(u"Second"_s, u"https://b.example/"_s, {u"x"_s});
+    const Bookmark first = lib.add(u"First"_s, u"https://a.example/"_s);
+    lib.add(u"Second"_s, u"https://b.example/"_s, {u"x"_s});
     QCoreApplication::processEvents(); // the store reports changes once per event-loop turn
     EXPECT_EQ(titles(model), (QStringList{u"Second"_s, u"First"_s}));
     EXPECT_EQ(model.index(1).data(BookmarkListModel::DomainRole).toString(), u"a.example");
@@ -160,12 +158,12 @@ TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
     EXPECT_EQ(model.index(0).data(Qt::AccessibleTextRole).toString(),
               u"Second, from b.example, tag: x");
 
-    context().remove(first.object());
+    lib.context().remove(first.object());
     // Until the model hears of it, the stale row is no bookmark at all.
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_FALSE(model.bookmarkAt(1));
     EXPECT_FALSE(model.index(1).data().isValid());
-    (void)context().save();
+    (void)lib.context().save();
     QCoreApplication::processEvents();
     EXPECT_EQ(titles(model), QStringList{u"Second"_s});
     EXPECT_FALSE(model.bookmarkAt(1));
@@ -174,58 +172,56 @@ TEST_F(BookmarkListModelTest, FollowsTheStoreAndNeverHandsOutADeletedRow) {
 
 TEST(DroppedLinkTest, OnlyTheFirstItemsWebAddressCounts) {
     QTemporaryDir dir;
-    const auto file = [&](const char* name, const QByteArray& contents) {
-        QFile f(dir.filePath(QLatin1StringView(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(contents);
-        return QUrl::fromLocalFile(f.fileName());
+    const auto file = [&](const QString& name, const QByteArray& contents) {
+        return QUrl::fromLocalFile(testenv::writeFile(dir.filePath(name), contents));
     };
-    const QUrl webloc =
-        file("saved.webloc", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>URL</key>"
-                             "<string>https://saved.example/page</string></dict></plist>");
+    const QUrl webloc = file(u"saved.webloc"_s, "<?xml version=\"1.0\"?><plist><dict><key>URL"
+                                                "</key><string>https://saved.example/</string>"
+                                                "</dict></plist>");
     const QUrl desktop =
-        file("link.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=http://desk.example/\n");
-    const QUrl ftpLink = file("ftp.url", "[InternetShortcut]\nURL=ftp://files.example/\n");
-    const QUrl document = file("notes.txt", "https://not-a-link-file.example/");
-
-    struct Case {
-        const char* name;
+        file(u"link.desktop"_s, "[Desktop Entry]\nType=Link\nName=L\nURL=http://desk.example/\n");
+    const QUrl ftpLink = file(u"ftp.url"_s, "[InternetShortcut]\nURL=ftp://files.example/\n");
+    const QUrl document = file(u"notes.txt"_s, "https://not-a-link-file.example/");
+    const QUrl one(u"https://one.example/"_s);
+    const struct {
         QList<QUrl> urls;
         QString text;
-        std::optional<QString> expected;
+        QString expected;
+    } cases[] = {
+        // Web location file.
+        {{webloc}, {}, u"https://saved.example/"_s},
+        // Desktop link file.
+        {{desktop}, {}, u"http://desk.example/"_s},
+        // First item only.
+        {{one, QUrl(u"https://two.example/"_s)}, {}, one.toString()},
+        // A URL beats the text.
+        {{one}, u"https://text.example/"_s, one.toString()},
+        // Trimmed text.
+        {{}, u"  https://text.example/a b\n"_s, {}},
+        // Trimmed text address.
+        {{}, u"\t https://t.example/p?q=1 \n"_s, u"https://t.example/p?q=1"_s},
+        // Ftp address.
+        {{QUrl(u"ftp://files.example/"_s)}, {}, {}},
+        // Ftp in a link file.
+        {{ftpLink}, {}, {}},
+        // A plain word.
+        {{}, u"bookmark"_s, {}},
+        // An ordinary file.
+        {{document}, {}, {}},
+        // Javascript.
+        {{}, u"javascript:alert(1)"_s, {}},
+        // Upper-case scheme.
+        {{}, u"HTTPS://Upper.example/"_s, u"HTTPS://Upper.example/"_s},
     };
-    const std::vector<Case> cases{
-        {"web location file", {webloc}, {}, u"https://saved.example/page"_s},
-        {"desktop link file", {desktop}, {}, u"http://desk.example/"_s},
-        {"first item only",
-         {QUrl(u"https://one.example/"_s), QUrl(u"https://two.example/"_s)},
-         {},
-         u"https://one.example/"_s},
-        {"a URL beats the text",
-         {QUrl(u"https://url.example/"_s)},
-         u"https://text.example/"_s,
-         u"https://url.example/"_s},
-        {"trimmed text", {}, u"  https://text.example/a b\n"_s, std::nullopt},
-        {"trimmed text address",
-         {},
-         u"\t https://text.example/path?q=1 \n"_s,
-         u"https://text.example/path?q=1"_s},
-        {"ftp address", {QUrl(u"ftp://files.example/"_s)}, {}, std::nullopt},
-        {"ftp in a link file", {ftpLink}, {}, std::nullopt},
-        {"a plain word", {}, u"bookmark"_s, std::nullopt},
-        {"an ordinary file", {document}, {}, std::nullopt},
-        {"javascript", {}, u"javascript:alert(1)"_s, std::nullopt},
-        {"upper-case scheme", {}, u"HTTPS://Upper.example/"_s, u"HTTPS://Upper.example/"_s},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         QMimeData data;
         if (!c.urls.isEmpty())
             data.setUrls(c.urls);
         if (!c.text.isEmpty())
             data.setText(c.text);
         EXPECT_TRUE(droppedlink::offersLink(data));
-        EXPECT_EQ(droppedlink::webAddress(data), c.expected);
+        EXPECT_EQ(droppedlink::webAddress(data).value_or(QString()), c.expected);
     }
     QMimeData image;
     image.setData(u"image/png"_s, "\x89PNG");

@@ -2,37 +2,23 @@
 
 #include "Corvina/TagSidebar/TagSidebarModel.h"
 #include "Corvina/Tags/TagCounts.h"
+#include "tests/support/Testing.h"
 
 #include <QAbstractItemModelTester>
 #include <QListView>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct Shown {
-    QString text;
-    qlonglong count;
-};
-
-// The rows as the user reads them; the heading shows with count -1.
-std::vector<Shown> rows(const TagSidebarModel& model) {
-    std::vector<Shown> result;
+// The rows as the user reads them, "name:count" with "|" between; the
+// heading has no count.
+QString rows(const TagSidebarModel& model) {
+    QStringList result;
     for (int row = 0; row < model.rowCount(); ++row) {
         const QModelIndex index = model.index(row);
         const QVariant count = index.data(TagSidebarModel::CountRole);
-        result.push_back({index.data().toString(), count.isValid() ? count.toLongLong() : -1});
+        result << index.data().toString() + (count.isValid() ? u':' + count.toString() : QString());
     }
-    return result;
-}
-
-bool operator==(const Shown& a, const Shown& b) {
-    return a.text == b.text && a.count == b.count;
-}
-
-void PrintTo(const Shown& shown, std::ostream* out) {
-    *out << shown.text.toStdString() << ":" << shown.count;
+    return result.join(u'|');
 }
 
 class TagSidebarTest : public testing::Test {
@@ -66,33 +52,29 @@ protected:
 
 TEST_F(TagSidebarTest, EmptyLibraryShowsOnlyAllBookmarksWithZero) {
     showLibrary({});
-    EXPECT_EQ(rows(*sidebar.model()), (std::vector<Shown>{{QStringLiteral("All Bookmarks"), 0}}));
-    EXPECT_EQ(sidebar.windowTitle(), QStringLiteral("Corvina"));
+    EXPECT_EQ(rows(*sidebar.model()), u"All Bookmarks:0"_s);
+    EXPECT_EQ(sidebar.windowTitle(), u"Corvina"_s);
 }
 
 TEST_F(TagSidebarTest, TagsSectionListsTagCountsUnderItsHeading) {
-    showLibrary({{QStringLiteral("rust"), QStringLiteral("rust")},
-                          {QStringLiteral("Rust")}, {}});
+    showLibrary({{u"rust"_s, u"rust"_s}, {u"Rust"_s}, {}});
     // A tag twice on one bookmark counts twice; the library counts it once.
-    EXPECT_EQ(rows(*sidebar.model()), (std::vector<Shown>{{QStringLiteral("All Bookmarks"), 3},
-                                                          {QStringLiteral("Tags"), -1},
-                                                          {QStringLiteral("Rust"), 1},
-                                                          {QStringLiteral("rust"), 2}}));
+    EXPECT_EQ(rows(*sidebar.model()), u"All Bookmarks:3|Tags|Rust:1|rust:2"_s);
     EXPECT_EQ(sidebar.model()->flags(sidebar.model()->index(1)), Qt::NoItemFlags);
     EXPECT_TRUE(sidebar.model()->index(1).data(Qt::DecorationRole).isNull());
     EXPECT_FALSE(sidebar.model()->index(2).data(Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 TEST_F(TagSidebarTest, ChoosingARowWritesTheBinding) {
-    showLibrary({{QStringLiteral("news"), QStringLiteral("video")}});
+    showLibrary({{u"news"_s, u"video"_s}});
     QSignalSpy chosen(&sidebar, &TagSidebar::selectionChosen);
 
     click(3);
-    EXPECT_EQ(selection, TagSelection::tag(QStringLiteral("video")));
+    EXPECT_EQ(selection, TagSelection::tag(u"video"_s));
     EXPECT_EQ(chosen.count(), 1);
 
     click(1); // the heading
-    EXPECT_EQ(selection, TagSelection::tag(QStringLiteral("video")));
+    EXPECT_EQ(selection, TagSelection::tag(u"video"_s));
     EXPECT_EQ(chosen.count(), 1);
 
     click(0);
@@ -101,16 +83,16 @@ TEST_F(TagSidebarTest, ChoosingARowWritesTheBinding) {
 
     // The arrow keys step over the heading.
     QTest::keyClick(sidebar.list(), Qt::Key_Down);
-    EXPECT_EQ(selection, TagSelection::tag(QStringLiteral("news")));
+    EXPECT_EQ(selection, TagSelection::tag(u"news"_s));
     EXPECT_EQ(chosen.count(), 3);
 }
 
 TEST_F(TagSidebarTest, ShowsTheBoundSelection) {
-    showLibrary({{QStringLiteral("news")}});
+    showLibrary({{u"news"_s}});
     ASSERT_EQ(selectedRows().size(), 1);
     EXPECT_EQ(selectedRows().first().row(), 0);
 
-    selection = TagSelection::tag(QStringLiteral("news"));
+    selection = TagSelection::tag(u"news"_s);
     sidebar.refreshSelection();
     ASSERT_EQ(selectedRows().size(), 1);
     EXPECT_EQ(selectedRows().first().row(), 2);
@@ -121,20 +103,20 @@ TEST_F(TagSidebarTest, ShowsTheBoundSelection) {
 }
 
 TEST_F(TagSidebarTest, SelectedTagThatDisappearsStaysSelected) {
-    showLibrary({{QStringLiteral("gone")}, {QStringLiteral("kept")}});
+    showLibrary({{u"gone"_s}, {u"kept"_s}});
     click(2);
-    ASSERT_EQ(selection, TagSelection::tag(QStringLiteral("gone")));
+    ASSERT_EQ(selection, TagSelection::tag(u"gone"_s));
     QSignalSpy chosen(&sidebar, &TagSidebar::selectionChosen);
 
-    showLibrary({{QStringLiteral("kept")}});
-    EXPECT_EQ(selection, TagSelection::tag(QStringLiteral("gone")));
+    showLibrary({{u"kept"_s}});
+    EXPECT_EQ(selection, TagSelection::tag(u"gone"_s));
     EXPECT_TRUE(selectedRows().isEmpty());
     EXPECT_EQ(chosen.count(), 0);
 
     // It comes back highlighted when the tag does.
-    showLibrary({{QStringLiteral("gone")}});
+    showLibrary({{u"gone"_s}});
     ASSERT_EQ(selectedRows().size(), 1);
-    EXPECT_EQ(selectedRows().first().data().toString(), QStringLiteral("gone"));
+    EXPECT_EQ(selectedRows().first().data().toString(), u"gone"_s);
 }
 
 } // namespace

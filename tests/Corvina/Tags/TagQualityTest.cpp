@@ -1,6 +1,5 @@
-#include "TagEvaluation.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/Testing.h"
+#include "tools/tag-quality/TagEvaluation.h"
 
 namespace {
 

@@ -5,23 +5,21 @@
 #include "Corvina/Settings/ToggleSwitch.h"
 #include "FakeAccountStatusProvider.h"
 #include "shared/Preferences.h"
+#include "tests/support/Testing.h"
 
 #include <QLabel>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
 constexpr int kWait = 5000;
-const QString kAutofillTitle = QStringLiteral("Autofill link from clipboard");
-const QString kFetchTitle = QStringLiteral("Auto-populate title and description");
+const QString kAutofillTitle = u"Autofill link from clipboard"_s;
+const QString kFetchTitle = u"Auto-populate title and description"_s;
 
 // A suite of its own per test, inside the test process's temporary config folder.
 std::unique_ptr<Preferences> freshPreferences() {
     const QString suite =
-        QStringLiteral("test.") +
+        u"test."_s +
         QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name())
             .replace(u'/', u'.');
     auto defaults = UserDefaults::openSuite(suite);
@@ -49,7 +47,7 @@ QStringList texts(const QWidget& view) {
 }
 
 QString accountValue(const QWidget& view) {
-    return view.findChild<QLabel*>(QStringLiteral("accountValue"))->text();
+    return view.findChild<QLabel*>(u"accountValue"_s)->text();
 }
 
 } // namespace
@@ -89,10 +87,10 @@ TEST(PreferencesViewTest, LocalOnlyHasNoICloudSection) {
     auto preferences = freshPreferences();
     SyncStatus status(SyncStatus::Mode::localOnly);
     SettingsWindow window(*preferences, status);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Settings"));
-    EXPECT_TRUE(texts(window).contains(QStringLiteral("General")));
-    EXPECT_FALSE(texts(window).contains(QStringLiteral("iCloud")));
-    EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("cloudSection")), nullptr);
+    EXPECT_EQ(window.windowTitle(), u"Settings"_s);
+    EXPECT_TRUE(texts(window).contains(u"General"_s));
+    EXPECT_FALSE(texts(window).contains(u"iCloud"_s));
+    EXPECT_EQ(window.findChild<QWidget*>(u"cloudSection"_s), nullptr);
 }
 
 TEST(PreferencesViewTest, EnabledShowsEachAccountState) {
@@ -100,9 +98,9 @@ TEST(PreferencesViewTest, EnabledShowsEachAccountState) {
     FakeAccountStatusProvider provider;
     SyncStatus status(SyncStatus::Mode::enabled, &provider);
     PreferencesView view(*preferences, status);
-    EXPECT_TRUE(texts(view).contains(QStringLiteral("iCloud")));
-    EXPECT_EQ(accountValue(view), QStringLiteral("Checking…"));
-    EXPECT_TRUE(texts(view).contains(QStringLiteral("Waiting for first sync…")));
+    EXPECT_TRUE(texts(view).contains(u"iCloud"_s));
+    EXPECT_EQ(accountValue(view), u"Checking…"_s);
+    EXPECT_TRUE(texts(view).contains(u"Waiting for first sync…"_s));
 
     const std::pair<CloudAccountStatus, const char*> states[] = {
         {CloudAccountStatus::available, "Signed in"},
@@ -124,26 +122,26 @@ TEST(PreferencesViewTest, SyncingRowHidesAFailedEventUntilSyncingStops) {
     auto preferences = freshPreferences();
     SyncStatus status(SyncStatus::Mode::enabled);
     PreferencesView view(*preferences, status);
-    status.setLastEventKind(QStringLiteral("Sync"));
+    status.setLastEventKind(u"Sync"_s);
     status.setLastEventDate(QDateTime::currentDateTime().addSecs(-5 * 60));
     status.setLastEventSucceeded(false);
-    status.setLastErrorMessage(QStringLiteral("Quota exceeded."));
+    status.setLastErrorMessage(u"Quota exceeded."_s);
     status.setSyncing(true);
 
     QStringList shown = texts(view);
-    EXPECT_TRUE(shown.contains(QStringLiteral("Status")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("Sync…")));
-    EXPECT_FALSE(shown.contains(QStringLiteral("Sync issue")));
+    EXPECT_TRUE(shown.contains(u"Status"_s));
+    EXPECT_TRUE(shown.contains(u"Sync…"_s));
+    EXPECT_FALSE(shown.contains(u"Sync issue"_s));
     EXPECT_NE(view.findChild<BusyIndicator*>(), nullptr);
 
     status.setSyncing(false);
     shown = texts(view);
     EXPECT_EQ(view.findChild<BusyIndicator*>(), nullptr);
-    EXPECT_TRUE(shown.contains(QStringLiteral("Last sync")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("5 minutes ago")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("Sync issue")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("Quota exceeded.")));
+    EXPECT_TRUE(shown.contains(u"Last sync"_s));
+    EXPECT_TRUE(shown.contains(u"5 minutes ago"_s));
+    EXPECT_TRUE(shown.contains(u"Sync issue"_s));
+    EXPECT_TRUE(shown.contains(u"Quota exceeded."_s));
 
     status.setLastErrorMessage(std::nullopt);
-    EXPECT_FALSE(texts(view).contains(QStringLiteral("Sync issue")));
+    EXPECT_FALSE(texts(view).contains(u"Sync issue"_s));
 }

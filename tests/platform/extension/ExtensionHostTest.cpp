@@ -3,26 +3,20 @@
 #include "platform/Extension/StandardInput.h"
 #include "platform/Extension/TypeIdentifiers.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestTable.h"
+#include "tests/support/Testing.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTest>
-#include <gtest/gtest.h>
 #include <thread>
-#include <unistd.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the first attachment of an item delivers for a type, waited for.
+// What a provider delivers for a type, waited for.
 std::optional<ItemProvider::LoadResult> load(const ItemProvider& provider, const QString& type) {
     QObject receiver;
     std::optional<ItemProvider::LoadResult> result;
     provider.loadItem(type, &receiver, [&](ItemProvider::LoadResult r) { result.emplace(r); });
     EXPECT_FALSE(result) << "delivered inside loadItem";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-    return result;
+    return testenv::awaited(result);
 }
 
 QString loadedURL(const ItemProvider& provider, const QString& type) {
@@ -33,84 +27,39 @@ QString loadedURL(const ItemProvider& provider, const QString& type) {
     return url ? url->absoluteString() : u"<not a URL>"_s;
 }
 
-QString writeFile(const QString& name, const QByteArray& bytes) {
-    const QString path = QDir(testenv::root()).filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
 std::unique_ptr<ExtensionContext> contextFor(const QStringList& arguments, int fd = 0) {
     const auto request = parseHostArguments(QStringList{u"dropslip"_s} + arguments);
     EXPECT_TRUE(request.ok()) << (request ? "" : request.error().toStdString());
     return makeExtensionContext(request.value(), fd);
 }
 
-} // namespace
-
 TEST(LinkFileTest, ReadsTheAddressOfEachKindAndNothingElse) {
     using linkfile::Kind;
-    struct Case {
-        Kind kind;
-        QByteArray bytes;
-        std::optional<QString> url;
-        QString name;
-    };
-    const QByteArray plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
-                             "\"-//Apple//DTD PLIST 1.0//EN\" \"\">\n<plist version=\"1.0\">"
-                             "<dict><key>Other</key><string>x</string><key>URL</key>"
-                             "<string> https://a.example/p?q=1&amp;r=2 </string></dict></plist>";
-    const std::vector<Case> cases{
-        {Kind::desktopEntry,
-         "[Desktop Entry]\nType=Link\nName=Caf\xc3\xa9\\sNews\nURL=https://a.example/\n",
-         u"https://a.example/"_s, u"Café News"_s},
-        {Kind::desktopEntry,
-         "[Desktop Entry]\nType=Link\nURL[$e]=https://b.example/\n",
-         u"https://b.example/"_s,
-         {}},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Application\nURL=https://a.example/\n", {}, {}},
-        {Kind::desktopEntry, "[Other]\nType=Link\nURL=https://a.example/\n", {}, {}},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Link\nURL=\n", {}, {}},
-        {Kind::desktopEntry, "[Desktop Entry]\nType=Link\nURL=https://a.example/\xff\n", {}, {}},
-        {Kind::windowsShortcut,
-         "[InternetShortcut]\r\nurl=https://c.example/x\r\n",
-         u"https://c.example/x"_s,
-         {}},
-        {Kind::windowsShortcut, "[Other]\r\nURL=https://c.example/x\r\n", {}, {}},
-        {Kind::webLocation, plist, u"https://a.example/p?q=1&r=2"_s, {}},
-        {Kind::webLocation, "<plist><dict><key>URL</key><string></string></dict></plist>", {}, {}},
-        {Kind::webLocation, "<plist><dict><key>URL</key><string>https://a", {}, {}},
-        {Kind::webLocation, "bplist00\xd1\x01\x02SURL_\x10\x13https://a.example/", {}, {}},
-        {Kind::webLocation,
-         "<plist><dict><key>x</key><dict><key>URL</key><string>https://nested/</string></dict>"
-         "</dict></plist>",
-         {},
-         {}},
-    };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const auto link = linkfile::parse(cases[i].kind, cases[i].bytes);
-        EXPECT_EQ(link ? std::optional(link->url) : std::nullopt, cases[i].url) << i;
+    const QHash<QString, Kind> kinds{{u"desktopEntry"_s, Kind::desktopEntry},
+                                     {u"windowsShortcut"_s, Kind::windowsShortcut},
+                                     {u"webLocation"_s, Kind::webLocation}};
+    for (const testenv::TableRow& row : testenv::readTable(u"link-files.tsv"_s, 4)) {
+        SCOPED_TRACE(row.where);
+        const auto link = linkfile::parse(kinds.value(row.text(0)), row.bytes(1));
+        ASSERT_EQ(link.has_value(), row.optionalText(2).has_value());
         if (link) {
-            EXPECT_EQ(link->name, cases[i].name) << i;
+            EXPECT_EQ(link->url, row.text(2));
+            EXPECT_EQ(link->name, row.text(3));
         }
     }
-}
-
-TEST(LinkFileTest, UriListsAndMozillaLinks) {
     EXPECT_EQ(linkfile::firstUriInList("# comment\r\n\r\nhttps://a.example/\r\nhttps://b/\r\n"),
               u"https://a.example/"_s);
     EXPECT_EQ(linkfile::firstUriInList("# only a comment\n"), std::nullopt);
     const QString moz = u"https://m.example/\nMozilla title"_s;
-    QByteArray utf16(reinterpret_cast<const char*>(moz.utf16()), moz.size() * 2);
-    const auto link = linkfile::parseMozUrl(utf16);
+    const auto link = linkfile::parseMozUrl(
+        QByteArray(reinterpret_cast<const char*>(moz.utf16()), moz.size() * 2));
     ASSERT_TRUE(link);
     EXPECT_EQ(link->url, u"https://m.example/"_s);
     EXPECT_EQ(link->name, u"Mozilla title"_s);
     EXPECT_EQ(linkfile::parseMozUrl("https://u8.example/")->url, u"https://u8.example/"_s);
 }
 
-TEST(TypeIdentifierTest, FileURLsAreURLsAndMimeTypesMapBack) {
+TEST(ItemProviderTest, TypesConformAndLoadsComeLaterAndNotForAGoneReceiver) {
     EXPECT_TRUE(uti::conformsTo(uti::fileURL, uti::url));
     EXPECT_FALSE(uti::conformsTo(uti::url, uti::fileURL));
     EXPECT_TRUE(uti::conformsTo(uti::html, uti::text));
@@ -118,16 +67,13 @@ TEST(TypeIdentifierTest, FileURLsAreURLsAndMimeTypesMapBack) {
     EXPECT_EQ(uti::typeIdentifier(u"text/uri-list"_s), uti::url);
     EXPECT_EQ(uti::typeIdentifier(u"application/x-mswinurl"_s), uti::webLocation);
     EXPECT_EQ(uti::typeIdentifier(u"image/png"_s), QString());
-}
 
-TEST(ItemProviderTest, LoadsLaterAndNotForAGoneReceiver) {
     ItemProvider provider;
     provider.registerItem(uti::fileURL, *Url::parse(u"file:///tmp/a"_s));
     EXPECT_EQ(loadedURL(provider, uti::url), u"file:///tmp/a"_s);
     const auto missing = load(provider, uti::plainText);
     ASSERT_TRUE(missing);
     EXPECT_FALSE(missing->ok());
-
     bool called = false;
     {
         QObject receiver;
@@ -137,7 +83,7 @@ TEST(ItemProviderTest, LoadsLaterAndNotForAGoneReceiver) {
     EXPECT_FALSE(called);
 }
 
-TEST(HostCommandLineTest, RejectsContradictoryOptions) {
+TEST(HostCommandLineTest, EachArgumentBecomesTheItemAShareHostWouldGive) {
     for (const QStringList& arguments : {QStringList{u"--type"_s, u"text/plain"_s},
                                          {u"--stdin"_s, u"https://a/"_s},
                                          {u"--stdin"_s, u"--type"_s, u"image/png"_s},
@@ -145,69 +91,57 @@ TEST(HostCommandLineTest, RejectsContradictoryOptions) {
         EXPECT_FALSE(parseHostArguments(QStringList{u"dropslip"_s} + arguments).ok())
             << arguments.join(u' ').toStdString();
     }
-}
-
-TEST(HostCommandLineTest, EachArgumentBecomesTheItemAShareHostWouldGive) {
+    const QDir root(testenv::root());
     const QString desktop =
-        writeFile(u"Reading.desktop"_s,
-                  "[Desktop Entry]\nType=Link\nName=Long read\nURL=https://d.example/\n");
-    const QString shortcut =
-        writeFile(u"Shortcut Page.url"_s, "[InternetShortcut]\nURL=javascript:alert(1)\n");
-    const QString broken = writeFile(u"Nowhere.webloc"_s, "<plist><dict></dict></plist>");
-    const QString page = writeFile(u"page one.html"_s, "<html><head><title>x</title></head>");
+        testenv::writeFile(root.filePath(u"Reading.desktop"_s),
+                           "[Desktop Entry]\nType=Link\nName=Long read\nURL=https://d.example/\n");
+    const QString shortcut = testenv::writeFile(root.filePath(u"Shortcut Page.url"_s),
+                                                "[InternetShortcut]\nURL=javascript:alert(1)\n");
+    const QString broken =
+        testenv::writeFile(root.filePath(u"Nowhere.webloc"_s), "<plist><dict></dict></plist>");
+    const QString page = testenv::writeFile(root.filePath(u"page one.html"_s), "<html></html>");
     const auto context =
         contextFor({u"--title"_s, u"Given"_s, u"https://a.example/x"_s, desktop,
                     QUrl::fromLocalFile(shortcut).toString(), broken, page, u"some words"_s});
     const std::vector<ExtensionItem>& items = context->inputItems();
     ASSERT_EQ(items.size(), 6u);
-
     EXPECT_EQ(items[0].attributedTitle, u"Given"_s);
     EXPECT_EQ(loadedURL(*items[0].attachments[0], uti::url), u"https://a.example/x"_s);
-    const auto text = load(*items[0].attachments[0], uti::plainText);
-    EXPECT_EQ(std::get<QString>(text->value()), u"https://a.example/x"_s);
-
+    EXPECT_EQ(std::get<QString>(load(*items[0].attachments[0], uti::plainText)->value()),
+              u"https://a.example/x"_s);
     EXPECT_EQ(items[1].attributedTitle, u"Long read"_s);
     EXPECT_EQ(loadedURL(*items[1].attachments[0], uti::url), u"https://d.example/"_s);
     EXPECT_EQ(loadedURL(*items[1].attachments[0], uti::fileURL),
               QUrl::fromLocalFile(desktop).toString(QUrl::FullyEncoded));
-
     EXPECT_EQ(items[2].attributedTitle, u"Shortcut Page"_s);
     EXPECT_EQ(loadedURL(*items[2].attachments[0], uti::url), u"javascript:alert(1)"_s);
-
     // A link file that points nowhere is still a file.
     EXPECT_EQ(items[3].attachments[0]->registeredTypeIdentifiers(), QStringList{uti::fileURL});
     EXPECT_EQ(items[4].attachments[0]->registeredTypeIdentifiers(), QStringList{uti::fileURL});
     EXPECT_EQ(loadedURL(*items[4].attachments[0], uti::fileURL),
-              u"file://"_s + QDir(testenv::root()).filePath(u"page%20one.html"_s));
+              u"file://"_s + root.filePath(u"page%20one.html"_s));
     EXPECT_EQ(items[5].attachments[0]->registeredTypeIdentifiers(), QStringList{uti::plainText});
 }
 
 TEST(HostCommandLineTest, StandardInputIsReadWhenLoadedWhateverItHolds) {
-    struct Case {
+    const struct {
         QStringList arguments;
         QByteArray input;
         QString type;
-        std::optional<QByteArray> bytes; // raw bytes expected, else a URL
-        QString url;
-    };
-    const std::vector<Case> cases{
-        {{u"--stdin"_s},
-         "  https://s.example/\n\xff",
-         uti::plainText,
-         "  https://s.example/\n\xff",
-         {}},
+        const char* url; // nullptr: the raw bytes
+    } cases[] = {
+        {{u"--stdin"_s}, "  https://s.example/\n\xff", uti::plainText, nullptr},
         {{u"--stdin"_s, u"--type"_s, u"text/uri-list"_s},
          "#c\r\nhttps://u.example/\r\n",
          uti::url,
-         {},
-         u"https://u.example/"_s},
+         "https://u.example/"},
         {{u"--stdin"_s, u"--type"_s, u"application/x-desktop"_s},
          "[Desktop Entry]\nType=Link\nURL=https://l.example/\n",
          uti::url,
-         {},
-         u"https://l.example/"_s},
+         "https://l.example/"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         const auto context = contextFor(c.arguments, fds[0]);
@@ -226,12 +160,11 @@ TEST(HostCommandLineTest, StandardInputIsReadWhenLoadedWhateverItHolds) {
         ASSERT_EQ(write(fds[1], c.input.constData() + half, c.input.size() - half),
                   c.input.size() - half);
         close(fds[1]);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        ASSERT_TRUE(result->ok()) << c.arguments.join(u' ').toStdString();
-        if (c.bytes) {
-            EXPECT_EQ(std::get<QByteArray>(result->value()), *c.bytes);
+        ASSERT_TRUE(testenv::awaited(result) && result->ok());
+        if (c.url) {
+            EXPECT_EQ(std::get<Url>(result->value()).absoluteString(), QString::fromUtf8(c.url));
         } else {
-            EXPECT_EQ(std::get<Url>(result->value()).absoluteString(), c.url);
+            EXPECT_EQ(std::get<QByteArray>(result->value()), c.input);
         }
         close(fds[0]);
     }
@@ -253,10 +186,11 @@ TEST(StandardInputTest, RefusesInputBeyondItsLimitWithoutWaitingForTheEnd) {
             if (write(fd, chunk.constData(), chunk.size()) != chunk.size())
                 return;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 5000));
-    ASSERT_TRUE(outcome);
+    ASSERT_TRUE(testenv::awaited(outcome));
     EXPECT_FALSE(outcome->ok());
     close(fds[0]);
     writer.join();
     close(fds[1]);
 }
+
+} // namespace

@@ -1,10 +1,11 @@
 #include "platform/Widgets/Typography.h"
 
+#include "tests/support/Testing.h"
+
 #include <QStyle>
 #include <QStyleFactory>
 #include <algorithm>
 #include <cmath>
-#include <gtest/gtest.h>
 #include <memory>
 
 using typography::TextStyle;
@@ -32,7 +33,7 @@ QPalette darkPalette() {
 } // namespace
 
 TEST(TypographyTest, StylesScaleWithTheApplicationFont) {
-    QFont body(QStringLiteral("DejaVu Sans"));
+    QFont body(u"DejaVu Sans"_s);
     body.setPointSizeF(9.75);
     EXPECT_DOUBLE_EQ(typography::font(TextStyle::body, body).pointSizeF(), 9.75);
     EXPECT_DOUBLE_EQ(typography::font(TextStyle::largeTitle, body).pointSizeF(), 19.5);
@@ -49,7 +50,7 @@ TEST(TypographyTest, StylesScaleWithTheApplicationFont) {
 TEST(TypographyTest, SecondaryTextIsDimmedButReadableInLightAndDark) {
     QPalette unreadablePlaceholder = darkPalette();
     unreadablePlaceholder.setColor(QPalette::PlaceholderText, QColor(0x1e, 0x1e, 0x1e));
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
     for (const QPalette& palette :
          {fusion->standardPalette(), darkPalette(), unreadablePlaceholder}) {
         const QColor window = palette.color(QPalette::Window);
