@@ -1,4 +1,5 @@
 #include "Corvina/CommandLine/Output.h"
+#include "platform/Core/SystemError.h"
 
 #include "platform/Folders/AtomicWrite.h"
 
@@ -19,7 +20,7 @@ Output::~Output() {
 
 void Output::fail(int error) {
     if (m_error.isEmpty())
-        m_error = QString::fromLocal8Bit(std::strerror(error));
+        m_error = systemErrorMessage(error);
 }
 
 void Output::write(QByteArrayView bytes) {

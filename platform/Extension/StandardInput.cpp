@@ -1,4 +1,5 @@
 #include "platform/Extension/StandardInput.h"
+#include "platform/Core/SystemError.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -36,7 +37,7 @@ void StandardInput::readAvailable() {
     if (count < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return;
-        finish(Failure{QString::fromLocal8Bit(std::strerror(errno))});
+        finish(Failure{systemErrorMessage(errno)});
         return;
     }
     if (count == 0) {

@@ -1,4 +1,5 @@
 #include "platform/Folders/AtomicWrite.h"
+#include "platform/Core/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,10 +12,6 @@
 
 namespace folders {
 namespace {
-
-QString systemMessage(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The process's umask without changing it (umask(2) can only be read by
 // setting it, which would race with other threads creating files).
@@ -63,34 +60,34 @@ Result<void, QString> writeAtomically(const QString& path, const QByteArray& byt
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
-        return Failure{systemMessage(EISDIR)};
+        return Failure{systemErrorMessage(EISDIR)};
     if (exists && !S_ISREG(existing.st_mode)) {
         // A device or a pipe (/dev/stdout, say) is written to, never
         // replaced by a file of the same name.
         const int fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
-            return Failure{systemMessage(errno)};
+            return Failure{systemErrorMessage(errno)};
         // Opened without blocking so that a pipe nobody reads fails at once;
         // written with blocking so that a slow reader is waited for.
         (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         const bool written = writeAll(fd, bytes);
         const int error = errno;
         if (::close(fd) != 0 && written)
-            return Failure{systemMessage(errno)};
+            return Failure{systemErrorMessage(errno)};
         if (!written)
-            return Failure{systemMessage(error)};
+            return Failure{systemErrorMessage(error)};
         return {};
     }
     QByteArray temporary = target + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return Failure{systemMessage(errno)};
+        return Failure{systemErrorMessage(errno)};
     // Errors are told by the system's own words ("No space left on device"),
     // and the temporary file never outlives a failure.
     const auto fail = [&](int error) -> Result<void, QString> {
         ::close(fd);
         ::unlink(temporary.constData());
-        return Failure{systemMessage(error)};
+        return Failure{systemErrorMessage(error)};
     };
     // mkostemp makes the file private; the final file gets the permissions
     // the file it replaces had, or those a new file would get.
@@ -105,12 +102,12 @@ Result<void, QString> writeAtomically(const QString& path, const QByteArray& byt
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
-        return Failure{systemMessage(error)};
+        return Failure{systemErrorMessage(error)};
     }
     if (::rename(temporary.constData(), target.constData()) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
-        return Failure{systemMessage(error)};
+        return Failure{systemErrorMessage(error)};
     }
     if (durability == Durability::synced) {
         // The rename itself lives in the folder; without this a power cut

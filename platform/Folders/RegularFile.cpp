@@ -1,4 +1,5 @@
 #include "platform/Folders/RegularFile.h"
+#include "platform/Core/SystemError.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,10 +20,6 @@ Failure<ReadError> tooLarge(qint64 maxBytes) {
     return failure(ReadError::Kind::tooLarge,
                    QCoreApplication::translate("folders", "The file is larger than %1 MB.")
                        .arg(maxBytes >> 20));
-}
-
-QString systemMessage(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 class Descriptor {
@@ -50,12 +47,12 @@ Result<QByteArray, ReadError> readRegularFile(const QString& path, qint64 maxByt
     // file swapped in between cannot slip through.
     const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0)
-        return failure(ReadError::Kind::unreadable, systemMessage(errno));
+        return failure(ReadError::Kind::unreadable, systemErrorMessage(errno));
     struct stat status {};
     if (::fstat(file.get(), &status) != 0)
-        return failure(ReadError::Kind::unreadable, systemMessage(errno));
+        return failure(ReadError::Kind::unreadable, systemErrorMessage(errno));
     if (S_ISDIR(status.st_mode))
-        return failure(ReadError::Kind::notRegular, systemMessage(EISDIR));
+        return failure(ReadError::Kind::notRegular, systemErrorMessage(EISDIR));
     if (!S_ISREG(status.st_mode))
         return failure(ReadError::Kind::notRegular,
                        QCoreApplication::translate(
@@ -77,7 +74,7 @@ Result<QByteArray, ReadError> readRegularFile(const QString& path, qint64 maxByt
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return failure(ReadError::Kind::unreadable, systemMessage(errno));
+            return failure(ReadError::Kind::unreadable, systemErrorMessage(errno));
         }
         if (got == 0)
             break;

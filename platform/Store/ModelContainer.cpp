@@ -1,4 +1,5 @@
 #include "platform/Store/ModelContainer.h"
+#include "platform/Core/SystemError.h"
 
 #include "platform/Core/FaultPoint.h"
 #include "platform/Store/Sqlite.h"
@@ -146,10 +147,6 @@ Result<void, StoreError> useWriteAheadLog(SqliteDatabase& database) {
     return database.exec("PRAGMA synchronous = NORMAL");
 }
 
-QString systemMessage(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 void syncFolderOf(const QByteArray& path) {
     const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -225,7 +222,7 @@ Result<void, StoreError> createAtomically(const QString& path, const EntitySchem
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         (void)::unlink((temporaryName + suffix).constData());
     if (linked != 0 && error != EEXIST)
-        return Failure{StoreError{StoreError::Code::cannotOpen, systemMessage(error)}};
+        return Failure{StoreError{StoreError::Code::cannotOpen, systemErrorMessage(error)}};
     syncFolderOf(finalName);
     return {};
 }

@@ -56,6 +56,10 @@ struct Scenario {
     std::function<void(CorvinaHome&)> afterCut, afterRerun;
 };
 
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
 const Scenario kScenarios[] = {
     {"drain",
      [](CorvinaHome& home) {
@@ -99,7 +103,7 @@ const Scenario kScenarios[] = {
          EXPECT_EQ(after.size(), kBookmarks + 1);
          EXPECT_TRUE(duplicated(after).isEmpty());
      }},
-    {"first start",
+    {"firstStart",
      [](CorvinaHome&) {},
      [](CorvinaHome&) {
          return QStringList{u"add"_s, u"https://first.example/"_s, u"--title"_s, u"First"_s,
@@ -124,9 +128,11 @@ const double kFractions[] = {0.35, 0.5, 0.6, 0.7, 0.8, 0.88, 0.95};
 
 } // namespace
 
-TEST(CrashConsistencyTest, ACommandKilledAnywhereLosesAndDoublesNothing) {
-    for (const Scenario& scenario : kScenarios) {
-        SCOPED_TRACE(scenario.name);
+class CommandKilledAnywhere : public testing::TestWithParam<Scenario> {};
+
+TEST_P(CommandKilledAnywhere, LosesAndDoublesNothing) {
+    const Scenario& scenario = GetParam();
+    {
         std::chrono::milliseconds whole{0};
         {
             CorvinaHome home;
@@ -162,6 +168,11 @@ TEST(CrashConsistencyTest, ACommandKilledAnywhereLosesAndDoublesNothing) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(CrashConsistencyTest, CommandKilledAnywhere, testing::ValuesIn(kScenarios),
+                         [](const testing::TestParamInfo<Scenario>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Two imports of one file at once: the second sees the first's bookmarks,
 // whichever commits first, and the index covers the whole library.

@@ -16,7 +16,7 @@ Url url(const char* text) {
     return *Url::parse(QString::fromUtf8(text));
 }
 
-QDateTime at(const char* iso) {
+QDateTime isoTime(const char* iso) {
     return *isodate::parse(QString::fromUtf8(iso));
 }
 
@@ -27,8 +27,8 @@ BookmarkPayload samplePayload() {
     payload.title = u"Docs"_s;
     payload.description = u"A note"_s;
     payload.tags = {u"swift"_s, u"Swift"_s, u"swift"_s};
-    payload.createdAt = at("2023-02-03T04:05:06Z");
-    payload.updatedAt = at("2024-01-01T00:00:00Z");
+    payload.createdAt = isoTime("2023-02-03T04:05:06Z");
+    payload.updatedAt = isoTime("2024-01-01T00:00:00Z");
     return payload;
 }
 
@@ -52,7 +52,7 @@ TEST(BookmarkTest, UnassignedRecordReadsDefaults) {
 }
 
 TEST(BookmarkTest, MissingUpdatedAtTakesCreatedAtNotNow) {
-    const QDateTime created = at("2001-01-01T00:00:00Z");
+    const QDateTime created = isoTime("2001-01-01T00:00:00Z");
     const Bookmark bookmark(QUuid::createUuid(), url("https://a.example"), {}, {}, {}, created);
     EXPECT_EQ(bookmark.updatedAt(), created);
 }
@@ -105,7 +105,7 @@ TEST(BookmarkPayloadTest, JsonFormHasSevenKeysAndWholeSecondDates) {
     const auto decoded = payloadFromJson(object);
     ASSERT_TRUE(decoded.ok());
     EXPECT_EQ(decoded->url.absoluteString(), payload.url.absoluteString());
-    EXPECT_EQ(decoded->createdAt, at("2023-02-03T04:05:06Z"));
+    EXPECT_EQ(decoded->createdAt, isoTime("2023-02-03T04:05:06Z"));
 }
 
 TEST(BookmarkPayloadTest, Decoding) {
@@ -155,7 +155,7 @@ TEST(BookmarkPayloadTest, Decoding) {
         const auto decoded = payloadFromJson(object);
         ASSERT_EQ(decoded.ok(), !c.failingKey);
         if (decoded) {
-            EXPECT_EQ(decoded->updatedAt, at("2020-01-01T00:00:00Z"));
+            EXPECT_EQ(decoded->updatedAt, isoTime("2020-01-01T00:00:00Z"));
             continue;
         }
         EXPECT_EQ(decoded.error().key, QString::fromUtf8(c.failingKey));

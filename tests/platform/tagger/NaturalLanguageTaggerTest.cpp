@@ -148,10 +148,10 @@ TEST(NaturalLanguageTaggerTest, OptionsOmitWhatTheySay) {
 TEST(NaturalLanguageTaggerTest, BadInputGivesSaneTokens) {
     const nl::NaturalLanguageTagger tagger;
     QString huge;
-    while (huge.size() < 1'000'000)
+    while (huge.size() < 300'000)
         huge += u"Zyqlo Ärger (ﷺ) עולם 🙂‍🙂 A. B. C. e\u0301\u0301\u0301 1,5 Ⅻ "_s;
     QString capitals;
-    while (capitals.size() < 200'000)
+    while (capitals.size() < 60'000)
         capitals += u"Tom Of De Amazon-Cook & "_s;
     const QString inputs[] = {
         QString(),
