@@ -146,11 +146,12 @@ bool QuillanApp::mayCloseLastWindow(QWidget* window) {
         if (!error)
             return true;
         const QString what =
-            unsaved == 1 ? tr("1 change to the library could not be saved.")
-                         : tr("%1 changes to the library could not be saved.")
+            unsaved == 1 ? tr("1 change to the library could not be saved. If you quit now, it "
+                              "will be lost.")
+                         : tr("%1 changes to the library could not be saved. If you quit now, "
+                              "they will be lost.")
                                .arg(QLocale().toString(qlonglong(unsaved)));
-        QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"),
-                        what + u' ' + tr("If you quit now, they will be lost."),
+        QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"), what,
                         QMessageBox::NoButton, window);
         box.setInformativeText(tr("Reason: %1.").arg(error->message));
         QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
