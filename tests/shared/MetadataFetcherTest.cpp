@@ -68,9 +68,9 @@ TEST_F(MetadataFetcherTest, ReadsTheHeadAndSendsItsHeadersOnEveryRedirect) {
     server.redirect(u"/hop"_s, u"/page"_s, 302);
     server.route(u"/page"_s, Response::text(200, kHead + "<body>x</body></html>"));
     const auto outcome = fetch(u"/old"_s);
-    ASSERT_TRUE(outcome.ok()) << qPrintable(outcome.error().description());
-    EXPECT_EQ(outcome->title, u"Caf\u00e9 & Bar");
-    EXPECT_EQ(outcome->description, u"Drinks");
+    EXPECT_EQ(outcome ? outcome->title + u'|' + outcome->description
+                      : outcome.error().description(),
+              u"Caf\u00e9 & Bar|Drinks");
     ASSERT_EQ(server.requests().size(), 3);
     for (const testhttp::Request& request : server.requests()) {
         EXPECT_EQ(request.method, "GET");

@@ -43,8 +43,7 @@ TEST(LinkFileTest, ReadsTheAddressOfEachKindAndNothingElse) {
         const auto link = linkfile::parse(kinds.value(row.text(0)), row.bytes(1));
         ASSERT_EQ(link.has_value(), row.optionalText(2).has_value());
         if (link) {
-            EXPECT_EQ(link->url, row.text(2));
-            EXPECT_EQ(link->name, row.text(3));
+            EXPECT_EQ(link->url + u'|' + link->name, row.text(2) + u'|' + row.text(3));
         }
     }
     EXPECT_EQ(linkfile::firstUriInList("# comment\r\n\r\nhttps://a.example/\r\nhttps://b/\r\n"),

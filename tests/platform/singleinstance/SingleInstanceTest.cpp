@@ -9,10 +9,6 @@
 
 namespace {
 
-QString socketName(const char* name) {
-    return QDir(testenv::root()).filePath(QLatin1StringView(name));
-}
-
 // handOff() blocks, so it runs on a pool thread while this thread's event
 // loop serves the instance.
 bool handOffInBackground(const QString& name, const QStringList& arguments,
@@ -26,7 +22,7 @@ bool handOffInBackground(const QString& name, const QStringList& arguments,
 } // namespace
 
 TEST(SingleInstanceTest, ALaterStartHandsItsArgumentsToTheRunningOneAndMalformedOnesAreDropped) {
-    const QString name = socketName("running.socket");
+    const QString name = QDir(testenv::root()).filePath(u"running.socket"_s);
     EXPECT_FALSE(SingleInstance::handOff(name, {u"corvina://add?url=x"_s}, 200ms))
         << "nobody is running yet";
 
@@ -63,7 +59,7 @@ TEST(SingleInstanceTest, ALaterStartHandsItsArgumentsToTheRunningOneAndMalformed
 }
 
 TEST(SingleInstanceTest, AnInstanceThatDoesNotAnswerIsReplaced) {
-    const QString name = socketName("hung.socket");
+    const QString name = QDir(testenv::root()).filePath(u"hung.socket"_s);
     QLocalServer hung; // accepts connections, never reads or answers
     ASSERT_TRUE(hung.listen(name));
     // Gives up after its time-out rather than waiting on it.
