@@ -10,10 +10,9 @@ struct Representation {
     QString type;
     std::optional<ItemProvider::Item> item; // nullopt: the load fails
 };
-using Representations = std::vector<Representation>;
 
 // The address found, or "" when there is none.
-QString extracted(const Representations& representations) {
+QString extracted(const std::vector<Representation>& representations) {
     ItemProvider provider;
     for (const Representation& r : representations) {
         if (r.item)

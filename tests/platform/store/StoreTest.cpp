@@ -131,10 +131,13 @@ TEST_F(StoreTest, RemovedObjectsBeforeAndAfterSaveAndHandlesOutlivingTheirContai
     EXPECT_EQ(context.count(), 0);
     EXPECT_EQ(saved.value(kName).toString(), u"saved"_s); // handle stays readable
     ASSERT_TRUE(context.save().ok());
+    ModelObject survivor = make(u"survivor"_s, 4);
+    context.insert(survivor); // live, never saved
     disk.reset();
     EXPECT_EQ(saved.context(), nullptr);
-    saved.setValue(kName, u"after"_s);
-    EXPECT_EQ(saved.value(kName).toString(), u"after"_s);
+    EXPECT_EQ(survivor.context(), nullptr);
+    survivor.setValue(kName, u"after"_s);
+    EXPECT_EQ(survivor.value(kName).toString(), u"after"_s);
     ModelContext& again = open(u"remove.store"_s);
     EXPECT_EQ(again.count(), 0);
 
@@ -154,12 +157,10 @@ TEST_F(StoreTest, RemovedObjectsBeforeAndAfterSaveAndHandlesOutlivingTheirContai
 TEST_F(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
     const QString text = testenv::writeFile(file(u"text.store"_s),
                                             QByteArray("hello, this is text\n").repeated(200));
-    const QString newer = file(u"newer.store"_s), other = file(u"other.store"_s),
-                  locked = file(u"locked.store"_s);
-    teststore::execute(newer, "PRAGMA user_version = 99");
-    teststore::execute(other, "CREATE TABLE notes (x)");
-    teststore::execute(locked, "CREATE TABLE t(x)");
-    WriteLock lock(locked); // a rollback-journal file another program holds
+    teststore::execute(file(u"newer.store"_s), "PRAGMA user_version = 99");
+    teststore::execute(file(u"other.store"_s), "CREATE TABLE notes (x)");
+    teststore::execute(file(u"locked.store"_s), "CREATE TABLE t(x)");
+    WriteLock lock(file(u"locked.store"_s)); // a rollback-journal file another program holds
     const auto refused = [](const QString& path, StoreError::Code code) {
         SCOPED_TRACE(path.toStdString());
         const QByteArray bytes = testenv::readFile(path);
@@ -173,9 +174,9 @@ TEST_F(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
         EXPECT_FALSE(QFile::exists(path + u"-wal"_s));
     };
     refused(text, StoreError::Code::notADatabase);
-    refused(newer, StoreError::Code::schemaMismatch);
-    refused(other, StoreError::Code::schemaMismatch);
-    refused(locked, StoreError::Code::cannotOpen);
+    refused(file(u"newer.store"_s), StoreError::Code::schemaMismatch);
+    refused(file(u"other.store"_s), StoreError::Code::schemaMismatch);
+    refused(file(u"locked.store"_s), StoreError::Code::cannotOpen);
 }
 
 // The change signal comes once per turn of the event loop, never from inside
