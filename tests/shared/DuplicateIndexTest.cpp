@@ -20,13 +20,10 @@ std::optional<QString> lookUp(const QString& url) {
 
 } // namespace
 
-TEST(DuplicateIndexTest, EncodesCompactWithEscapedSlashes) {
+TEST(DuplicateIndexTest, EncodesCompactlyAndReadsBackOnlyWhatItWrites) {
     EXPECT_EQ(encodeDuplicateIndex({{u"https://example.com/a?"_s, u"A/B"_s}}),
               R"({"https:\/\/example.com\/a?":"A\/B"})");
     EXPECT_EQ(encodeDuplicateIndex({}), "{}");
-}
-
-TEST(DuplicateIndexTest, RoundTripKeepsEveryMember) {
     const QHash<QString, QString> index{
         {u"https://example.com/?"_s, u"Home"_s},
         {u"https://example.com/caf\u00e9?q=\"x\"&b=\\"_s, u"Caf\u00e9 \"quoted\" \\ \U0001F600"_s},
@@ -35,9 +32,7 @@ TEST(DuplicateIndexTest, RoundTripKeepsEveryMember) {
         {u"https://b.example?"_s, u"\uFEFFtitle opening with a byte order mark"_s},
     };
     EXPECT_EQ(decodeDuplicateIndex(encodeDuplicateIndex(index)), index);
-}
-
-TEST(DuplicateIndexTest, OtherShapesAreUnreadableAsAWhole) {
+    // Any other shape is unreadable as a whole.
     for (const char* bytes :
          {"", R"(["https:\/\/a.example\/?"])", R"({"a":"x","b":1})", R"({"a":{"b":"c"}})",
           R"({"a":"x")", R"({"a":"x"} {})", "{\"a\":\"\xff\"}"})
@@ -50,9 +45,7 @@ TEST(DuplicateIndexTest, LookUpFindsTheTitleUnderTheKeyReadingTheFileAfresh) {
     EXPECT_EQ(lookUp(u"https://example.com/Docs?a=1"_s), std::nullopt);
     putIndexFile(encodeDuplicateIndex({{u"https://example.com/docs?a=1"_s, u"New"_s}}));
     EXPECT_EQ(lookUp(u"https://example.com/docs?a=1"_s), u"New"_s);
-}
-
-TEST(DuplicateIndexTest, MissingOrBadFileMeansNotFound) {
+    // A missing or bad file means not found.
     putIndexFile(QByteArray());
     EXPECT_EQ(lookUp(u"https://example.com/"_s), std::nullopt);
     // The page is named, but one bad member spoils the whole file.

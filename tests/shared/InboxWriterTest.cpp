@@ -50,55 +50,46 @@ TEST_F(InboxWriterTest, EachEntryIsAWholeFileNamedByAFreshUpperCaseUuid) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_TRUE(form.match(name).hasMatch());
         const QByteArray bytes = testenv::readFile(QDir(inbox).filePath(name));
-        const auto decoded = decodePendingBookmark(bytes);
-        ASSERT_TRUE(decoded.has_value());
-        EXPECT_EQ(bytes, encodePendingBookmark(entry(decoded->title())));
-        titles.insert(decoded->title());
+        const QString title = decodePendingBookmark(bytes).value().title();
+        EXPECT_EQ(bytes, encodePendingBookmark(entry(title)));
+        titles.insert(title);
     }
     EXPECT_EQ(titles.size(), kCount);
 }
 
 // Qt reports a relative $XDG_DATA_HOME unchanged; taking it would queue the
-// entry under the share sheet's working folder, where the app never looks.
-TEST_F(InboxWriterTest, WithoutAnApplicationSupportFolderFailsWithTheSharedInboxError) {
+// entry under the share sheet's working folder, where the app never looks. A
+// data home that cannot exist (below a regular file) is still reported by the
+// platform; the entry must fail at the write, not land anywhere else.
+TEST_F(InboxWriterTest, AnUnusableDataHomeFailsAndNothingLandsElsewhere) {
     const QString workingFolder = testenv::root() + u"/cwd"_s;
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir().mkpath(workingFolder) && QDir::setCurrent(workingFolder));
     qputenv("XDG_DATA_HOME", "relative/data");
-
-    const auto result = enqueue(entry(u"Lost"_s));
+    const auto relative = enqueue(entry(u"Lost"_s));
     QDir::setCurrent(previous);
-
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().kind, InboxError::Kind::containerUnavailable);
-    EXPECT_EQ(result.error().domain(), u"Quillan.SharedInbox"_s);
-    EXPECT_EQ(result.error().code(), 1);
-    EXPECT_EQ(result.error().description,
+    ASSERT_FALSE(relative.ok());
+    EXPECT_EQ(relative.error().kind, InboxError::Kind::containerUnavailable);
+    EXPECT_EQ(relative.error().domain(), u"Quillan.SharedInbox"_s);
+    EXPECT_EQ(relative.error().code(), 1);
+    EXPECT_EQ(relative.error().description,
               u"Shared container is unavailable. Verify the App Group entitlement on both targets "
               "(App Store build) or that Application Support is reachable (direct-download / "
               "Setapp builds)."_s);
     EXPECT_TRUE(everyName(workingFolder).isEmpty());
-}
 
-// A data home that cannot exist (below a regular file) is still reported by
-// the platform; the entry must fail at the write, not land anywhere else.
-TEST_F(InboxWriterTest, AnUnreachableInboxFailsAtTheWrite) {
-    const QString plainFile = testenv::root() + u"/plain-file"_s;
-    ASSERT_TRUE(QFile(plainFile).open(QIODevice::WriteOnly));
+    const QString plainFile = testenv::writeFile(testenv::root() + u"/plain-file"_s, {});
     qputenv("XDG_DATA_HOME", (plainFile + u"/data"_s).toLocal8Bit());
-
-    const auto result = enqueue(entry(u"Lost"_s));
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().kind, InboxError::Kind::writeFailed);
-    EXPECT_EQ(result.error().domain(), QString());
-    EXPECT_EQ(result.error().code(), 0);
-    EXPECT_FALSE(result.error().description.isEmpty());
+    const auto unreachable = enqueue(entry(u"Lost"_s));
+    ASSERT_FALSE(unreachable.ok());
+    EXPECT_EQ(unreachable.error().kind, InboxError::Kind::writeFailed);
+    EXPECT_EQ(unreachable.error().domain(), QString());
+    EXPECT_EQ(unreachable.error().code(), 0);
+    EXPECT_FALSE(unreachable.error().description.isEmpty());
     EXPECT_FALSE(QDir(testenv::root() + u"/.local"_s).exists());
-}
 
-// The share sheet's one diagnostic: the same line also goes to standard error,
-// which is where it can be caught here.
-TEST_F(InboxWriterTest, LogsOneLineNamingTheFailure) {
+    // The share sheet's one diagnostic: the same line also goes to standard
+    // error, which is where it can be caught here.
     EXPECT_EQ(testenv::capturedStderr([] {
                   logEnqueueFailure(InboxError{InboxError::Kind::writeFailed, u"Disk full"_s});
               }),

@@ -13,24 +13,18 @@ namespace {
 constexpr qint64 endlessBacklog = 64 * 1024;
 
 bool hasHeader(const HeaderList& headers, QByteArrayView name) {
-    return std::any_of(headers.cbegin(), headers.cend(), [&](const auto& header) {
-        return header.first.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    return !Request{{}, {}, headers}.header(name).isNull();
 }
 
-// Request bytes up to the blank line, or nullopt when they are no request.
-std::optional<Request> parseHead(const QByteArray& head) {
+// Request bytes up to the blank line. Only Qt's own clients connect, so the
+// head is well formed.
+Request parseHead(const QByteArray& head) {
     QList<QByteArray> lines = head.split('\n');
-    for (QByteArray& line : lines)
-        line = line.trimmed();
-    const QList<QByteArray> requestLine = lines.takeFirst().split(' ');
-    if (requestLine.size() != 3 || !requestLine[1].startsWith('/'))
-        return std::nullopt;
-    Request request{requestLine[0], QString::fromLatin1(requestLine[1].split('?').first()), {}};
+    const QList<QByteArray> requestLine = lines.takeFirst().trimmed().split(' ');
+    Request request{
+        requestLine.value(0), QString::fromLatin1(requestLine.value(1).split('?')[0]), {}};
     for (const QByteArray& line : std::as_const(lines)) {
         const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            return std::nullopt;
         request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
     }
     return request;
@@ -54,7 +48,6 @@ public:
         connect(m_socket, &QTcpSocket::readyRead, this, &Connection::read);
         connect(m_socket, &QTcpSocket::bytesWritten, this, &Connection::topUp);
         connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
-        connect(&m_ticker, &QTimer::timeout, this, &Connection::tick);
         read();
     }
 
@@ -71,10 +64,7 @@ private:
         const qsizetype end = m_buffer.indexOf("\r\n\r\n");
         if (m_route || end < 0)
             return;
-        const std::optional<Request> request = parseHead(m_buffer.left(end));
-        if (!request)
-            return m_socket->disconnectFromHost();
-        m_route = m_server.dispatch(*request);
+        m_route = m_server.dispatch(parseHead(m_buffer.left(end)));
         QTimer::singleShot(m_route->options.delay, this, &Connection::answer);
     }
 
@@ -92,24 +82,21 @@ private:
 
     void answer() {
         const QByteArray& body = m_route->response.body;
-        switch (m_route->options.delivery) {
+        const Delivery delivery = m_route->options.delivery;
+        switch (delivery) {
         case Delivery::hang:
             return;
         case Delivery::endless:
             writeHead(std::nullopt);
-            m_filler = body.isEmpty() ? QByteArray(16 * 1024, 'x') : body;
-            while (m_filler.size() < 16 * 1024)
-                m_filler += body;
+            m_filler = body.isEmpty() ? QByteArray("x") : body;
+            m_filler = m_filler.repeated(16 * 1024 / m_filler.size() + 1);
             return topUp();
         case Delivery::trickle:
             writeHead(body.size());
-            return m_ticker.start(m_route->options.interval);
+            return tick();
         case Delivery::shortBody:
-            writeHead(body.size() + 1024);
-            break;
         case Delivery::complete:
-            writeHead(body.size());
-            break;
+            writeHead(body.size() + (delivery == Delivery::shortBody ? 1024 : 0));
         }
         m_socket->write(body);
         // Sends what is still buffered before it closes.
@@ -118,12 +105,12 @@ private:
 
     void tick() {
         const QByteArray& body = m_route->response.body;
-        m_socket->write(body.mid(m_sent, std::max<qsizetype>(1, m_route->options.chunkBytes)));
-        m_sent += std::max<qsizetype>(1, m_route->options.chunkBytes);
-        if (m_sent >= body.size()) {
-            m_ticker.stop();
+        m_socket->write(body.mid(m_sent, m_route->options.chunkBytes));
+        m_sent += m_route->options.chunkBytes;
+        if (m_sent < body.size())
+            QTimer::singleShot(m_route->options.interval, this, &Connection::tick);
+        else
             m_socket->disconnectFromHost();
-        }
     }
 
     void topUp() {
@@ -136,7 +123,6 @@ private:
     LocalHttpServer& m_server;
     QByteArray m_buffer;
     std::optional<Route> m_route;
-    QTimer m_ticker;
     qsizetype m_sent = 0;
     QByteArray m_filler;
 };

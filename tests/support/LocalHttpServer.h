@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
-#include <QObject>
-#include <QString>
 #include <QTcpServer>
 #include <chrono>
-#include <utility>
 
 namespace testhttp {
 
@@ -44,7 +39,7 @@ enum class Delivery {
 struct RouteOptions {
     std::chrono::milliseconds delay{0};
     Delivery delivery = Delivery::complete;
-    qsizetype chunkBytes = 1;
+    qsizetype chunkBytes = 1; // at least 1
     std::chrono::milliseconds interval{10};
 };
 

@@ -5,13 +5,9 @@
 
 namespace teststore {
 
-StoreWriteLock::StoreWriteLock(const QString& path) {
+StoreWriteLock::StoreWriteLock(const QString& path, const char* sql) {
     sqlite3_open(path.toUtf8().constData(), &m_db);
-    sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-}
-
-StoreWriteLock::~StoreWriteLock() {
-    release();
+    sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
 }
 
 void StoreWriteLock::release() {
@@ -24,20 +20,18 @@ void StoreWriteLock::release() {
 
 QString integrityCheck(const QString& path) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return message;
-    }
     QStringList findings;
-    sqlite3_exec(
-        db, "PRAGMA integrity_check",
-        [](void* out, int, char** values, char**) {
-            static_cast<QStringList*>(out)->append(QString::fromUtf8(values[0]));
-            return 0;
-        },
-        &findings, nullptr);
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        findings << QString::fromUtf8(sqlite3_errmsg(db));
+    else
+        sqlite3_exec(
+            db, "PRAGMA integrity_check",
+            [](void* out, int, char** values, char**) {
+                static_cast<QStringList*>(out)->append(QString::fromUtf8(values[0]));
+                return 0;
+            },
+            &findings, nullptr);
     sqlite3_close(db);
     return findings.isEmpty() ? QStringLiteral("no answer") : findings.join(u'\n');
 }

@@ -49,11 +49,8 @@ inline QByteArray unescaped(const QByteArray& field) {
             out += QStringView(QChar::fromUcs4(scalar)).toUtf8();
             i = end;
         } else {
-            out += code == 't'   ? '\t'
-                   : code == 'n' ? '\n'
-                   : code == 'r' ? '\r'
-                   : code == '0' ? '\0'
-                                 : code;
+            const qsizetype simple = QByteArrayView("tnr0").indexOf(code);
+            out += simple < 0 ? code : "\t\n\r\0"[simple];
         }
     }
     return out;

@@ -11,16 +11,14 @@
 
 namespace {
 
-TEST(IsoDateTest, ParseAcceptsInternetDateTimesOnly) {
+TEST(IsoDateTest, ParseAcceptsInternetDateTimesOnlyAndFormatWritesWholeSecondsInUtc) {
     for (const testenv::TableRow& row : testenv::readTable(u"iso-dates.tsv"_s, 2)) {
         const auto parsed = isodate::parse(row.text(0));
         EXPECT_EQ(parsed ? std::optional(isodate::format(*parsed)) : std::nullopt,
                   row.optionalText(1))
             << row.where;
     }
-}
-
-TEST(IsoDateTest, FormatDropsFractionsAndConvertsToUtc) {
+    // Formatting drops fractions and converts to UTC.
     const QDateTime local(QDate(2020, 6, 1), QTime(12, 0, 0, 999), QTimeZone(3600));
     EXPECT_EQ(isodate::format(local), u"2020-06-01T11:00:00Z"_s);
     const QDateTime beforeEpoch = QDateTime::fromMSecsSinceEpoch(-1, QTimeZone::utc());
@@ -60,24 +58,18 @@ TEST(ByteSearchTest, AgreesWithAPlainSearch) {
 // The restart must keep whatever else the user tuned, and never override
 // (or loop on) a huge-page setting already there.
 TEST(HugePagesTest, TunablesKeepTheUsersAndNeverRepeat) {
-    struct Case {
-        const char* current;
-        std::optional<std::string> expected;
-    } cases[] = {
-        {nullptr, "glibc.malloc.hugetlb=1"},
-        {"", "glibc.malloc.hugetlb=1"},
-        {"glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1"},
-        {"glibc.malloc.hugetlb=0", std::nullopt},
-        {"glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        const auto value = hugepages::tunablesAskingForHugePages(c.current);
-        EXPECT_EQ(value, c.expected) << (c.current ? c.current : "(unset)");
+    const auto check = [](const char* current, const std::optional<std::string>& expected) {
+        const auto value = hugepages::tunablesAskingForHugePages(current);
+        EXPECT_EQ(value, expected) << (current ? current : "(unset)");
         // What the restart sets is never changed again by the restarted process.
-        if (value) {
-            EXPECT_EQ(hugepages::tunablesAskingForHugePages(value->c_str()), std::nullopt);
-        }
-    }
+        EXPECT_EQ(value ? hugepages::tunablesAskingForHugePages(value->c_str()) : std::nullopt,
+                  std::nullopt);
+    };
+    check(nullptr, "glibc.malloc.hugetlb=1");
+    check("", "glibc.malloc.hugetlb=1");
+    check("glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1");
+    check("glibc.malloc.hugetlb=0", std::nullopt);
+    check("glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1", std::nullopt);
 }
 
 } // namespace

@@ -1,21 +1,14 @@
 #include "platform/Store/ModelContainer.h"
 #include "tests/support/StoreWriteLock.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/Testing.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QDir>
-#include <QFileInfo>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimeZone>
 #include <QUuid>
-#include <gtest/gtest.h>
 #include <random>
-#include <sqlite3.h>
 
 using namespace store;
-using namespace Qt::StringLiterals;
+using WriteLock = teststore::StoreWriteLock;
 
 namespace {
 
@@ -49,122 +42,108 @@ QStringList names(const std::vector<ModelObject>& objects) {
     return out;
 }
 
+// Throws, failing the test, when the file does not open.
 std::unique_ptr<ModelContainer> openFile(const QString& path) {
     auto opened = ModelContainer::open(testSchema(), StoreConfiguration{path});
     EXPECT_TRUE(opened.ok()) << (opened.ok() ? "" : opened.error().message.toStdString());
-    return opened.ok() ? std::move(opened).value() : nullptr;
+    return std::move(opened).value();
 }
 
-using WriteLock = teststore::StoreWriteLock;
+// A folder for store files, and a store in memory for what needs no file.
+class StoreTest : public testing::Test {
+protected:
+    QString file(const QString& name) const { return folder.filePath(name); }
+    // Opens the file `name` in the folder as `disk`, closing the one open before.
+    ModelContext& open(const QString& name) {
+        disk = openFile(file(name));
+        return disk->mainContext();
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<ModelContainer> disk;
+    std::unique_ptr<ModelContainer> memory = ModelContainer::openInMemory(testSchema()).value();
+    ModelContext& context = memory->mainContext();
+};
 
 } // namespace
 
-TEST(StoreTest, EveryValueKindSurvivesAReopen) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("round.store"));
-    const QStringList awkward = {QStringLiteral("a,b"),
-                                 QStringLiteral("\"quoted\"\n"),
-                                 QString(),
-                                 QStringLiteral("nul\u0000inside"),
-                                 QStringLiteral("😀 café"),
-                                 QStringLiteral("[]")};
-    const QUuid id = QUuid::createUuid();
-    {
-        auto container = openFile(path);
-        ASSERT_TRUE(container);
-        ModelObject object = make(QStringLiteral("it's \"odd\" — ünïcode"), -1234567, awkward);
-        object.setValue(kId, id);
-        container->mainContext().insert(object);
-        container->mainContext().insert(make(QStringLiteral("plain"), 5));
-        ASSERT_TRUE(container->mainContext().save().ok());
-        EXPECT_TRUE(object.isPersisted());
-    }
-    auto container = openFile(path);
-    ASSERT_TRUE(container);
-    const auto objects = container->mainContext().fetch({kWhen});
+TEST_F(StoreTest, EveryValueKindSurvivesAReopen) {
+    const QStringList awkward = {
+        u"a,b"_s, u"\"quoted\"\n"_s, QString(), u"nul\u0000inside"_s, u"😀 café"_s, u"[]"_s};
+    ModelContext& first = open(u"round.store"_s);
+    ModelObject object = make(u"it's \"odd\" — ünïcode"_s, -1234567, awkward);
+    first.insert(object);
+    first.insert(make(u"plain"_s, 5));
+    ASSERT_TRUE(first.save().ok());
+    EXPECT_TRUE(object.isPersisted());
+    disk.reset();
+    const auto objects = open(u"round.store"_s).fetch({kWhen});
     ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0].value(kId).toUuid(), id);
-    EXPECT_EQ(objects[0].value(kName).toString(), QStringLiteral("it's \"odd\" — ünïcode"));
+    EXPECT_EQ(objects[0].value(kId).toUuid(), object.value(kId).toUuid());
+    EXPECT_EQ(objects[0].value(kName).toString(), u"it's \"odd\" — ünïcode"_s);
     EXPECT_EQ(objects[0].value(kList).toStringList(), awkward);
     EXPECT_EQ(objects[0].value(kWhen).toDateTime().toMSecsSinceEpoch(), -1234567);
     EXPECT_TRUE(objects[1].value(kList).toStringList().isEmpty());
 }
 
-TEST(StoreTest, FetchSortsStablyInBothDirections) {
-    auto opened = ModelContainer::openInMemory(testSchema());
-    ASSERT_TRUE(opened.ok());
-    ModelContext& context = opened.value()->mainContext();
+TEST_F(StoreTest, FetchSortsStablyInBothDirections) {
     for (const auto& [name, when] : {std::pair{"b1", 2}, {"a", 1}, {"b2", 2}, {"c", 3}, {"b3", 2}})
         context.insert(make(QString::fromUtf8(name), when));
-    EXPECT_EQ(names(context.fetch({kWhen, Qt::AscendingOrder})),
-              (QStringList{u"a"_qs, u"b1"_qs, u"b2"_qs, u"b3"_qs, u"c"_qs}));
-    EXPECT_EQ(names(context.fetch({kWhen, Qt::DescendingOrder})),
-              (QStringList{u"c"_qs, u"b1"_qs, u"b2"_qs, u"b3"_qs, u"a"_qs}));
-    EXPECT_EQ(names(context.fetch({kName, Qt::DescendingOrder})),
-              (QStringList{u"c"_qs, u"b3"_qs, u"b2"_qs, u"b1"_qs, u"a"_qs}));
+    EXPECT_EQ(names(context.fetch({kWhen, Qt::AscendingOrder})).join(u' '), u"a b1 b2 b3 c"_s);
+    EXPECT_EQ(names(context.fetch({kWhen, Qt::DescendingOrder})).join(u' '), u"c b1 b2 b3 a"_s);
+    EXPECT_EQ(names(context.fetch({kName, Qt::DescendingOrder})).join(u' '), u"c b3 b2 b1 a"_s);
 }
 
-TEST(StoreTest, FailedSaveKeepsEveryChangeForTheNextSave) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("busy.store"));
-    auto container = openFile(path);
-    ASSERT_TRUE(container);
-    ModelContext& context = container->mainContext();
-    ModelObject kept = make(QStringLiteral("kept"), 1);
-    ModelObject doomed = make(QStringLiteral("doomed"), 2);
+TEST_F(StoreTest, FailedSaveKeepsEveryChangeForTheNextSave) {
+    ModelContext& context = open(u"busy.store"_s);
+    ModelObject kept = make(u"kept"_s, 1), doomed = make(u"doomed"_s, 2);
     context.insert(kept);
     context.insert(doomed);
     ASSERT_TRUE(context.save().ok());
 
     // One insert, one update, one delete, all pending while the file is busy.
-    context.insert(make(QStringLiteral("new"), 3));
-    kept.setValue(kName, QStringLiteral("renamed"));
+    context.insert(make(u"new"_s, 3));
+    kept.setValue(kName, u"renamed"_s);
     context.remove(doomed);
-    WriteLock lock(path);
+    WriteLock lock(file(u"busy.store"_s));
     const auto failed = context.save();
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().code, StoreError::Code::writeFailed);
     EXPECT_TRUE(context.hasChanges());
-    EXPECT_EQ(names(context.fetch({kWhen})), (QStringList{u"renamed"_qs, u"new"_qs}));
+    EXPECT_EQ(names(context.fetch({kWhen})), (QStringList{u"renamed"_s, u"new"_s}));
 
     lock.release();
     ASSERT_TRUE(context.save().ok());
     EXPECT_FALSE(context.hasChanges());
     ASSERT_TRUE(context.save().ok()); // nothing left: written exactly once
-    container.reset();
-
-    auto reopened = openFile(path);
-    ASSERT_TRUE(reopened);
-    EXPECT_EQ(names(reopened->mainContext().fetch({kWhen})),
-              (QStringList{u"renamed"_qs, u"new"_qs}));
+    disk.reset();
+    EXPECT_EQ(names(open(u"busy.store"_s).fetch({kWhen})), (QStringList{u"renamed"_s, u"new"_s}));
 }
 
-TEST(StoreTest, RemovedObjectsBeforeAndAfterSave) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("remove.store"));
-    auto container = openFile(path);
-    ASSERT_TRUE(container);
-    ModelContext& context = container->mainContext();
-    ModelObject never = make(QStringLiteral("never"), 1);
-    ModelObject saved = make(QStringLiteral("saved"), 2);
+TEST_F(StoreTest, RemovedObjectsBeforeAndAfterSaveAndHandlesOutlivingTheirContainer) {
+    ModelContext& context = open(u"remove.store"_s);
+    ModelObject never = make(u"never"_s, 1), saved = make(u"saved"_s, 2);
     context.insert(never);
     context.insert(saved);
     context.remove(never); // never reaches the disk
     ASSERT_TRUE(context.save().ok());
     context.remove(saved);
     EXPECT_EQ(context.count(), 0);
-    EXPECT_EQ(saved.value(kName).toString(), QStringLiteral("saved")); // handle stays readable
+    EXPECT_EQ(saved.value(kName).toString(), u"saved"_s); // handle stays readable
     ASSERT_TRUE(context.save().ok());
-    container.reset();
+    ModelObject survivor = make(u"survivor"_s, 4);
+    context.insert(survivor); // live, never saved
+    disk.reset();
     EXPECT_EQ(saved.context(), nullptr);
-    auto reopened = openFile(path);
-    ASSERT_TRUE(reopened);
-    EXPECT_EQ(reopened->mainContext().count(), 0);
+    EXPECT_EQ(survivor.context(), nullptr);
+    survivor.setValue(kName, u"after"_s);
+    EXPECT_EQ(survivor.value(kName).toString(), u"after"_s);
+    ModelContext& again = open(u"remove.store"_s);
+    EXPECT_EQ(again.count(), 0);
 
     // Removed before any save and inserted again (an undone deletion): a
     // live object like any other, that a save writes and a removal removes.
-    ModelContext& again = reopened->mainContext();
-    ModelObject back = make(QStringLiteral("back"), 3);
+    ModelObject back = make(u"back"_s, 3);
     again.insert(back);
     again.remove(back);
     again.insert(back);
@@ -175,109 +154,57 @@ TEST(StoreTest, RemovedObjectsBeforeAndAfterSave) {
     EXPECT_EQ(again.count(), 0);
 }
 
-TEST(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
-    QTemporaryDir folder;
-    const auto writeFile = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    };
-    const auto sqliteFile = [&](const QString& name, const char* sql) {
-        const QString path = folder.filePath(name);
-        sqlite3* db = nullptr;
-        sqlite3_open(path.toUtf8().constData(), &db);
-        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        return path;
-    };
-    const struct {
-        QString path;
-        StoreError::Code code;
-    } cases[] = {
-        {writeFile(QStringLiteral("text.store"), QByteArray("hello, this is text\n").repeated(200)),
-         StoreError::Code::notADatabase},
-        {sqliteFile(QStringLiteral("newer.store"), "PRAGMA user_version = 99"),
-         StoreError::Code::schemaMismatch},
-        {sqliteFile(QStringLiteral("other.store"), "CREATE TABLE notes (x)"),
-         StoreError::Code::schemaMismatch},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path.toStdString());
-        QFile before(c.path);
-        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-        const QByteArray bytes = before.readAll();
-        const QDateTime modified = QFileInfo(c.path).lastModified();
-        const auto opened = ModelContainer::open(testSchema(), StoreConfiguration{c.path});
+TEST_F(StoreTest, OpenRefusesFilesItCannotUseAndLeavesThemUntouched) {
+    const QString text = testenv::writeFile(file(u"text.store"_s),
+                                            QByteArray("hello, this is text\n").repeated(200));
+    teststore::execute(file(u"newer.store"_s), "PRAGMA user_version = 99");
+    teststore::execute(file(u"other.store"_s), "CREATE TABLE notes (x)");
+    teststore::execute(file(u"locked.store"_s), "CREATE TABLE t(x)");
+    WriteLock lock(file(u"locked.store"_s)); // a rollback-journal file another program holds
+    const auto refused = [](const QString& path, StoreError::Code code) {
+        SCOPED_TRACE(path.toStdString());
+        const QByteArray bytes = testenv::readFile(path);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        const auto opened = ModelContainer::open(testSchema(), StoreConfiguration{path});
         ASSERT_FALSE(opened.ok());
-        EXPECT_EQ(opened.error().code, c.code);
+        EXPECT_EQ(opened.error().code, code);
         EXPECT_FALSE(opened.error().message.isEmpty());
-        QFile after(c.path);
-        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-        EXPECT_EQ(after.readAll(), bytes);
-        EXPECT_EQ(QFileInfo(c.path).lastModified(), modified);
-        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-wal")));
-    }
+        EXPECT_EQ(testenv::readFile(path), bytes);
+        EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+        EXPECT_FALSE(QFile::exists(path + u"-wal"_s));
+    };
+    refused(text, StoreError::Code::notADatabase);
+    refused(file(u"newer.store"_s), StoreError::Code::schemaMismatch);
+    refused(file(u"other.store"_s), StoreError::Code::schemaMismatch);
+    refused(file(u"locked.store"_s), StoreError::Code::cannotOpen);
 }
 
-TEST(StoreTest, OpenFailsWhileAnotherProgramLocksTheFile) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("locked.store"));
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(path.toUtf8().constData(), &db);
-        sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
-    WriteLock lock(path); // a rollback-journal file exclusively locked
-    const auto opened = ModelContainer::open(testSchema(), StoreConfiguration{path});
-    EXPECT_FALSE(opened.ok());
-}
-
-TEST(StoreTest, ChangeSignalIsCoalescedPerEventLoopTurn) {
-    auto opened = ModelContainer::openInMemory(testSchema());
-    ASSERT_TRUE(opened.ok());
-    ModelContext& context = opened.value()->mainContext();
+// The change signal comes once per turn of the event loop, never from inside
+// a change. Views that keep work per object ask what changed since they last
+// looked; past what the context remembers they must read everything again.
+TEST_F(StoreTest, ChangesAreAnnouncedOncePerTurnAndNamedOnceEach) {
     QSignalSpy spy(&context, &ModelContext::changed);
-    ModelObject first = make(QStringLiteral("x"), 1);
-    context.insert(first);
-    for (int i = 0; i < 1000; ++i)
-        context.insert(make(QString::number(i), i));
-    first.setValue(kName, QStringLiteral("y"));
-    EXPECT_EQ(spy.count(), 0); // never synchronous
-    ASSERT_TRUE(spy.wait(2000));
-    EXPECT_EQ(spy.count(), 1);
-
-    // An unattached object's writes announce nothing.
-    ModelObject loose = make(QStringLiteral("loose"), 1);
-    loose.setValue(kName, QStringLiteral("still loose"));
-    EXPECT_FALSE(spy.wait(50));
-}
-
-// Views that keep work per object ask what changed since they last looked.
-TEST(StoreTest, ChangedSinceNamesEachTouchedObjectOnce) {
-    auto opened = ModelContainer::openInMemory(testSchema());
-    ASSERT_TRUE(opened.ok());
-    ModelContext& context = opened.value()->mainContext();
-    ModelObject kept = make(QStringLiteral("kept"), 1);
-    ModelObject edited = make(QStringLiteral("edited"), 2);
-    ModelObject gone = make(QStringLiteral("gone"), 3);
+    ModelObject kept = make(u"kept"_s, 1), edited = make(u"edited"_s, 2), gone = make(u"gone"_s, 3);
     for (const ModelObject& object : {kept, edited, gone})
         context.insert(object);
-    ASSERT_TRUE(context.save());
+    for (int i = 0; i < 1000; ++i)
+        edited.setValue(kList, QStringList{QString::number(i)});
+    EXPECT_EQ(spy.count(), 0);
+    ASSERT_TRUE(spy.wait(2000));
+    EXPECT_EQ(spy.count(), 1);
     const quint64 seen = context.changeCount();
+    std::vector<ModelObject> list = context.fetch({kWhen});
     EXPECT_EQ(context.changedSince(seen), std::vector<ModelObject>());
+    // An object never inserted is nobody's change.
+    make(u"never inserted"_s, 5).setValue(kName, u"still loose"_s);
+    EXPECT_FALSE(spy.wait(50));
+    ASSERT_TRUE(context.save());
 
-    edited.setValue(kName, QStringLiteral("once"));
-    edited.setValue(kName, QStringLiteral("twice"));
+    edited.setValue(kName, u"once"_s);
+    edited.setValue(kName, u"twice"_s);
     context.remove(gone);
-    ModelObject added = make(QStringLiteral("added"), 4);
-    context.insert(added);
-    ModelObject loose = make(QStringLiteral("never inserted"), 5);
-    loose.setValue(kName, QStringLiteral("still loose"));
-    std::optional<std::vector<ModelObject>> changes = context.changedSince(seen);
-    ASSERT_TRUE(changes);
-    QStringList changed = names(*changes);
+    context.insert(make(u"added"_s, 4));
+    QStringList changed = names(context.changedSince(seen).value());
     changed.sort();
     EXPECT_EQ(changed, (QStringList{u"added"_s, u"gone"_s, u"twice"_s}));
     // A save changes nothing about the objects.
@@ -286,29 +213,28 @@ TEST(StoreTest, ChangedSinceNamesEachTouchedObjectOnce) {
     EXPECT_EQ(context.changedSince(context.changeCount()), std::vector<ModelObject>());
     EXPECT_EQ(context.changedSince(context.changeCount() + 1), std::nullopt);
 
-    // Past what the context remembers, the caller must read everything again.
     for (int i = 0; i < 10'000; ++i)
         kept.setValue(kName, QString::number(i));
     EXPECT_EQ(context.changedSince(seen), std::nullopt);
+    EXPECT_FALSE(context.refresh(list, {kWhen}, seen));
+    EXPECT_EQ(list.size(), 3u) << "left as it was";
     const quint64 recent = context.changeCount();
-    kept.setValue(kName, QStringLiteral("latest"));
+    kept.setValue(kName, u"latest"_s);
     EXPECT_EQ(context.changedSince(recent), std::vector<ModelObject>{kept});
 }
 
 // A list kept up to date from the changes must always be what a fresh fetch
 // gives, ties and all: random inserts, removals, returns and edits of the
 // sort key, in batches, for every kind of key and both directions.
-TEST(StoreTest, RefreshedFetchIsAlwaysAFreshFetch) {
-    const SortDescriptor sorts[] = {{kWhen, Qt::DescendingOrder},
-                                    {kWhen, Qt::AscendingOrder},
-                                    {kName, Qt::DescendingOrder},
-                                    {kList, Qt::AscendingOrder},
-                                    {kId, Qt::AscendingOrder}};
-    for (const SortDescriptor& sort : sorts) {
+TEST(StoreRefreshTest, RefreshedFetchIsAlwaysAFreshFetch) {
+    for (const SortDescriptor& sort : {SortDescriptor{kWhen, Qt::DescendingOrder},
+                                       {kWhen, Qt::AscendingOrder},
+                                       {kName, Qt::DescendingOrder},
+                                       {kList, Qt::AscendingOrder},
+                                       {kId, Qt::AscendingOrder}}) {
         SCOPED_TRACE(sort.attribute * 10 + int(sort.order));
-        auto opened = ModelContainer::openInMemory(testSchema());
-        ASSERT_TRUE(opened.ok());
-        ModelContext& context = opened.value()->mainContext();
+        auto memory = ModelContainer::openInMemory(testSchema()).value();
+        ModelContext& context = memory->mainContext();
         std::mt19937 random(7);
         const auto pick = [&](int below) { return int(random() % unsigned(below)); };
         // Few distinct keys, so that ties (broken by store order) are common.
@@ -318,39 +244,28 @@ TEST(StoreTest, RefreshedFetchIsAlwaysAFreshFetch) {
         for (int i = 0; i < 30; ++i)
             context.insert(fresh());
         ASSERT_TRUE(context.save());
-        std::vector<ModelObject> kept = context.fetch(sort);
+        std::vector<ModelObject> kept = context.fetch(sort), removed;
         quint64 seen = context.changeCount();
-        std::vector<ModelObject> removed;
         for (int round = 0; round < 200; ++round) {
             for (int step = pick(4); step >= 0; --step) {
                 std::vector<ModelObject> live = context.fetch(sort);
-                switch (pick(6)) {
-                case 0:
+                const int action = pick(6);
+                if (action == 0) {
                     context.insert(fresh());
-                    break;
-                case 1:
-                    if (!live.empty()) {
-                        removed.push_back(live[std::size_t(pick(int(live.size())))]);
-                        context.remove(removed.back());
-                    }
-                    break;
-                case 2:
-                    if (!removed.empty()) {
-                        context.insert(removed.back());
-                        removed.pop_back();
-                    }
-                    break;
-                case 3:
+                } else if (action == 1 && !live.empty()) {
+                    removed.push_back(live[std::size_t(pick(int(live.size())))]);
+                    context.remove(removed.back());
+                } else if (action == 2 && !removed.empty()) {
+                    context.insert(removed.back());
+                    removed.pop_back();
+                } else if (action == 3) {
                     (void)context.save();
-                    break;
-                default:
-                    if (!live.empty()) {
-                        ModelObject edited = live[std::size_t(pick(int(live.size())))];
-                        edited.setValue(kWhen, QDateTime::fromMSecsSinceEpoch(
-                                                   pick(6) * 1000, QTimeZone::utc()));
-                        edited.setValue(kName, QString::number(pick(5)));
-                        edited.setValue(kList, QStringList{QString::number(pick(3))});
-                    }
+                } else if (action > 3 && !live.empty()) {
+                    ModelObject edited = live[std::size_t(pick(int(live.size())))];
+                    edited.setValue(
+                        kWhen, QDateTime::fromMSecsSinceEpoch(pick(6) * 1000, QTimeZone::utc()));
+                    edited.setValue(kName, QString::number(pick(5)));
+                    edited.setValue(kList, QStringList{QString::number(pick(3))});
                 }
             }
             ASSERT_TRUE(context.refresh(kept, sort, seen));
@@ -360,48 +275,17 @@ TEST(StoreTest, RefreshedFetchIsAlwaysAFreshFetch) {
     }
 }
 
-TEST(StoreTest, RefreshRefusesWhatTheContextNoLongerKnows) {
-    auto opened = ModelContainer::openInMemory(testSchema());
-    ASSERT_TRUE(opened.ok());
-    ModelContext& context = opened.value()->mainContext();
-    ModelObject object = make(u"a"_s, 1);
-    context.insert(object);
-    const SortDescriptor sort{kWhen};
-    std::vector<ModelObject> kept = context.fetch(sort);
-    const quint64 seen = context.changeCount();
-    for (int i = 0; i < 10'000; ++i)
-        object.setValue(kName, QString::number(i));
-    context.insert(make(u"b"_s, 2));
-    EXPECT_FALSE(context.refresh(kept, sort, seen));
-    EXPECT_EQ(kept.size(), 1u) << "left as it was";
-}
-
-TEST(StoreTest, HandleOutlivingItsContainerIsSafe) {
-    ModelObject survivor = make(QStringLiteral("survivor"), 1);
-    {
-        auto opened = ModelContainer::openInMemory(testSchema());
-        ASSERT_TRUE(opened.ok());
-        opened.value()->mainContext().insert(survivor);
-    }
-    EXPECT_EQ(survivor.context(), nullptr);
-    survivor.setValue(kName, QStringLiteral("after"));
-    EXPECT_EQ(survivor.value(kName).toString(), QStringLiteral("after"));
-}
-
 // Another process's commits join the context when it next writes, so a check
 // made inside the write sees them; this context's unsaved changes win, and
 // an edit of an object deleted elsewhere comes back as a new object.
-TEST(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(u"shared.store"_s);
-    auto mine = openFile(path);
-    auto theirs = openFile(path);
-    ASSERT_TRUE(mine && theirs);
+TEST_F(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
+    ModelContext& context = open(u"shared.store"_s);
+    auto theirs = openFile(file(u"shared.store"_s));
     ModelObject renamed = make(u"renamed"_s, 1), deleted = make(u"deleted"_s, 2),
                 contested = make(u"contested"_s, 3), editedHere = make(u"edited here"_s, 4);
     for (const ModelObject& object : {renamed, deleted, contested, editedHere})
-        mine->mainContext().insert(object);
-    ASSERT_TRUE(mine->mainContext().save());
+        context.insert(object);
+    ASSERT_TRUE(context.save());
 
     ModelContext& other = theirs->mainContext();
     std::vector<ModelObject> seen = other.fetch({kWhen});
@@ -413,98 +297,75 @@ TEST(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
     other.insert(make(u"added there"_s, 5));
     ASSERT_TRUE(other.save());
 
-    ModelContext& context = mine->mainContext();
     contested.setValue(kName, u"contested here"_s);
     editedHere.setValue(kName, u"kept, edited here"_s);
     const quint64 before = context.changeCount();
     QSignalSpy changed(&context, &ModelContext::changed);
+    const QStringList expected{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
+                               u"added there"_s};
     {
         auto write = context.beginWrite();
         ASSERT_TRUE(write) << write.error().message.toStdString();
-        EXPECT_EQ(names(context.fetch({kWhen})),
-                  (QStringList{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
-                               u"added there"_s}));
+        EXPECT_EQ(names(context.fetch({kWhen})), expected);
         EXPECT_TRUE(deleted.isDeleted());
         ASSERT_TRUE(write->commit());
     }
     EXPECT_TRUE(changed.wait(2000));
     EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
-    auto reopened = openFile(path);
-    EXPECT_EQ(names(reopened->mainContext().fetch({kWhen})),
-              (QStringList{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
-                           u"added there"_s}));
+    EXPECT_EQ(names(openFile(file(u"shared.store"_s))->mainContext().fetch({kWhen})), expected);
 }
 
-TEST(StoreTest, ReceiptsAreWrittenWithTheChangesOrNotAtAll) {
-    QTemporaryDir folder;
-    auto container = openFile(folder.filePath(u"receipts.store"_s));
-    ASSERT_TRUE(container);
-    ModelContext& context = container->mainContext();
+TEST_F(StoreTest, ReceiptsAreWrittenWithTheChangesOrNotAtAll) {
+    ModelContext& context = open(u"receipts.store"_s);
     {
-        auto abandoned = context.beginWrite();
-        ASSERT_TRUE(abandoned);
+        StoreWrite abandoned = context.beginWrite().value();
         context.insert(make(u"pending"_s, 1));
-        abandoned->addReceipt(u"inbox:a"_s);
+        abandoned.addReceipt(u"inbox:a"_s);
     } // never committed: rolled back, the object stays unsaved in the context
     EXPECT_TRUE(context.hasChanges());
-    auto write = context.beginWrite();
-    ASSERT_TRUE(write);
-    EXPECT_TRUE(write->receipts(u"inbox:"_s)->isEmpty());
-    write->addReceipt(u"inbox:b"_s);
-    write->addReceipt(u"other:c"_s);
-    ASSERT_TRUE(write->commit());
+    StoreWrite write = context.beginWrite().value();
+    EXPECT_TRUE(write.receipts(u"inbox:"_s)->isEmpty());
+    write.addReceipt(u"inbox:b"_s);
+    write.addReceipt(u"other:c"_s);
+    ASSERT_TRUE(write.commit());
     EXPECT_FALSE(context.hasChanges());
 
-    auto next = context.beginWrite();
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->receipts(u"inbox:"_s).value(), QSet<QString>{u"inbox:b"_s});
-    next->dropReceipt(u"inbox:b"_s);
-    ASSERT_TRUE(next->commit());
+    StoreWrite next = context.beginWrite().value();
+    EXPECT_EQ(next.receipts(u"inbox:"_s).value(), QSet<QString>{u"inbox:b"_s});
+    next.dropReceipt(u"inbox:b"_s);
+    ASSERT_TRUE(next.commit());
     EXPECT_TRUE(context.beginWrite()->receipts(u"inbox:"_s)->isEmpty());
 }
 
 // What a crash or an unwritable folder leaves still opens: a hot rollback
 // journal is rolled back (a read-only look at it used to fail for good), and
 // a store whose journal cannot be made opens for reading, saying why.
-TEST(StoreTest, StoresLeftByACrashOrInAReadOnlyPlaceOpen) {
-    QTemporaryDir folder;
-    const QString original = folder.filePath(u"original.store"_s);
-    {
-        auto container = openFile(original);
-        ASSERT_TRUE(container);
-        container->mainContext().insert(make(u"committed"_s, 1));
-        ASSERT_TRUE(container->mainContext().save());
-    }
+TEST_F(StoreTest, StoresLeftByACrashOrInAReadOnlyPlaceOpen) {
+    const QString original = file(u"original.store"_s), crashed = file(u"crashed.store"_s);
+    open(u"original.store"_s).insert(make(u"committed"_s, 1));
+    ASSERT_TRUE(disk->mainContext().save());
+    disk.reset();
     // A copy taken halfway through another program's rollback-journal
     // transaction: the file holds uncommitted pages, the journal the old ones.
-    const QString crashed = folder.filePath(u"crashed.store"_s);
     {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(original.toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; BEGIN;"
-                         "CREATE TABLE filler (x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                         "SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO filler SELECT "
-                         "randomblob(500) FROM n; UPDATE Thing SET name = 'uncommitted';",
-                     nullptr, nullptr, nullptr);
+        WriteLock halfway(original, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; BEGIN;"
+                                    "CREATE TABLE filler (x); WITH RECURSIVE n(i) AS (SELECT 1 "
+                                    "UNION ALL SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO "
+                                    "filler SELECT randomblob(500) FROM n; UPDATE Thing SET "
+                                    "name = 'uncommitted';");
         ASSERT_TRUE(QFile::exists(original + u"-journal"_s));
         ASSERT_TRUE(QFile::copy(original, crashed));
         ASSERT_TRUE(QFile::copy(original + u"-journal"_s, crashed + u"-journal"_s));
-        sqlite3_close(db);
     }
-    {
-        auto container = openFile(crashed);
-        ASSERT_TRUE(container);
-        EXPECT_TRUE(container->readOnlyReason().isEmpty());
-        EXPECT_EQ(names(container->mainContext().fetch({kWhen})), QStringList{u"committed"_s});
-    }
+    EXPECT_EQ(names(open(u"crashed.store"_s).fetch({kWhen})), QStringList{u"committed"_s});
+    EXPECT_TRUE(disk->readOnlyReason().isEmpty());
+    disk.reset();
     EXPECT_EQ(teststore::integrityCheck(crashed), u"ok"_s);
 
     // The WAL cannot be made beside the file (here: something else holds its name).
     ASSERT_TRUE(QDir().mkpath(crashed + u"-wal"_s));
-    auto readOnly = openFile(crashed);
-    ASSERT_TRUE(readOnly);
-    EXPECT_FALSE(readOnly->readOnlyReason().isEmpty());
-    ModelContext& context = readOnly->mainContext();
+    ModelContext& context = open(u"crashed.store"_s);
+    EXPECT_FALSE(disk->readOnlyReason().isEmpty());
     EXPECT_EQ(names(context.fetch({kWhen})), QStringList{u"committed"_s});
     context.insert(make(u"refused"_s, 2));
     const auto saved = context.save();

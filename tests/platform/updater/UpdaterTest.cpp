@@ -52,128 +52,72 @@ Response feedOfSize(qsizetype size) {
     return Response::json(head + QByteArray(size - head.size() - 2, 'n') + "\"}");
 }
 
-// /feed → /hop1 → … → /hopN, which serves version 2.0.
-void redirectChain(LocalHttpServer& server, int hops) {
-    QString from = feedPath;
-    for (int hop = 1; hop <= hops; ++hop) {
-        const QString to = u"/hop%1"_s.arg(hop);
-        server.redirect(from, to);
-        from = to;
-    }
-    server.route(from, feed("2.0"));
-}
-
-UpdateCheckResult checkOnce(LocalHttpServer& server, std::chrono::milliseconds timeout = 5s) {
-    QNetworkAccessManager network;
-    UpdateChecker checker(network, QUrl(server.url(feedPath)), running);
-    checker.setTimeout(timeout);
-    QSignalSpy spy(&checker, &UpdateChecker::finished);
-    EXPECT_TRUE(checker.check());
-    EXPECT_TRUE(spy.wait(5000));
-    QTest::qWait(20); // room for a second report, which must not come
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_FALSE(checker.isChecking());
-    return spy.isEmpty() ? UpdateCheckResult{} : spy.first().first().value<UpdateCheckResult>();
-}
-
 TEST(UpdateCheckerTest, ReportsWhatTheServerDid) {
-    const struct {
-        std::function<void(LocalHttpServer&)> serve;
-        Status status;
-        Error error = Error::none;
-        std::chrono::milliseconds timeout = 5s;
-    } cases[] = {
-        // Newer.
-        {[](auto& s) { s.route(feedPath, feed("1.2.1")); }, Status::updateAvailable},
-        // Same.
-        {[](auto& s) { s.route(feedPath, feed("1.2.0")); }, Status::upToDate},
-        // Older.
-        {[](auto& s) { s.route(feedPath, feed("1.1.9")); }, Status::upToDate},
-        // Not found.
-        {[](auto&) {}, Status::failed, Error::httpStatus},
-        // Server error.
-        {[](auto& s) { s.route(feedPath, Response::text(503, "busy")); }, Status::failed,
-         Error::httpStatus},
-        // Malformed JSON.
-        {[](auto& s) { s.route(feedPath, Response::json(R"({"version":)")); }, Status::failed,
-         Error::malformedFeed},
-        // Bad version.
-        {[](auto& s) { s.route(feedPath, feed("1.2-rc1")); }, Status::failed, Error::malformedFeed},
-        // Five redirects.
-        {[](auto& s) { redirectChain(s, 5); }, Status::updateAvailable},
-        // Six redirects.
-        {[](auto& s) { redirectChain(s, 6); }, Status::failed, Error::network},
-        // Redirect loop.
-        {[](auto& s) { s.redirect(feedPath, feedPath); }, Status::failed, Error::network},
-        // At the cap.
-        {[](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes)); },
-         Status::updateAvailable},
-        // Over the cap.
-        {[](auto& s) { s.route(feedPath, feedOfSize(UpdateChecker::maxFeedBytes + 1)); },
-         Status::failed, Error::tooLarge},
-        // Endless.
-        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::endless}); },
-         Status::failed, Error::tooLarge},
-        // Cut short.
-        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::shortBody}); },
-         Status::failed, Error::network},
-        // Bytes keep coming, just too slowly: the whole check has a deadline.
-        // Trickling.
-        {[](auto& s) {
-             s.route(feedPath, feed("1.3"), {.delivery = Delivery::trickle, .interval = 40ms});
-         },
-         Status::failed, Error::timeout, 250ms},
-        // Silent.
-        {[](auto& s) { s.route(feedPath, feed("1.3"), {.delivery = Delivery::hang}); },
-         Status::failed, Error::timeout, 250ms},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    int checks = 0;
+    const auto check = [&](const std::function<void(LocalHttpServer&)>& serve, Status status,
+                           Error error = Error::none, std::chrono::milliseconds timeout = 5s) {
+        SCOPED_TRACE(testing::Message() << "check " << ++checks);
         LocalHttpServer server;
-        c.serve(server);
-        const UpdateCheckResult result = checkOnce(server, c.timeout);
-        EXPECT_EQ(result.status, c.status) << qPrintable(result.detail);
-        EXPECT_EQ(result.error, c.error) << qPrintable(result.detail);
+        serve(server);
+        QNetworkAccessManager network;
+        UpdateChecker checker(network, QUrl(server.url(feedPath)), running);
+        checker.setTimeout(timeout);
+        QSignalSpy spy(&checker, &UpdateChecker::finished);
+        EXPECT_TRUE(checker.check());
+        EXPECT_TRUE(spy.wait(5000));
+        QTest::qWait(20); // room for a second report, which must not come
+        EXPECT_EQ(spy.count(), 1);
+        EXPECT_FALSE(checker.isChecking());
+        const auto result =
+            spy.isEmpty() ? UpdateCheckResult{} : spy[0][0].value<UpdateCheckResult>();
+        EXPECT_EQ(result.status, status) << qPrintable(result.detail);
+        EXPECT_EQ(result.error, error) << qPrintable(result.detail);
         EXPECT_EQ(result.runningVersion, running);
         EXPECT_FALSE(result.title().isEmpty());
         EXPECT_TRUE(result.status != Status::failed || !result.detailedText().isEmpty());
-    }
-}
-
-TEST(UpdateCheckerTest, AvailableUpdateCarriesTheFeedAndBothVersions) {
-    LocalHttpServer server;
-    redirectChain(server, 1);
-    const UpdateCheckResult result = checkOnce(server);
-    ASSERT_EQ(result.status, Status::updateAvailable);
-    EXPECT_EQ(result.latest.version, u"2.0");
-    EXPECT_EQ(result.latest.url, QUrl(u"https://corvina.app/get"_s));
-    EXPECT_EQ(result.latest.notes, u"Notes");
-    const QString text = result.informativeText();
+        // Every request carries the identification, each hop of a redirect too.
+        for (const testhttp::Request& request : server.requests()) {
+            EXPECT_EQ(request.method, "GET");
+            EXPECT_EQ(request.userAgent(), "Corvina/1.2");
+            EXPECT_EQ(request.header("accept"), "application/json");
+        }
+        return result;
+    };
+    const auto serve = [](Response response, testhttp::RouteOptions options = {}) {
+        return [=](LocalHttpServer& s) { s.route(feedPath, response, options); };
+    };
+    // /feed → /hop1 → … → /hopN, which serves version 2.0.
+    const auto chain = [](int hops) {
+        return [=](LocalHttpServer& s) {
+            for (int hop = 1; hop <= hops; ++hop)
+                s.redirect(hop == 1 ? feedPath : u"/hop%1"_s.arg(hop - 1), u"/hop%1"_s.arg(hop));
+            s.route(u"/hop%1"_s.arg(hops), feed("2.0"));
+        };
+    };
+    check(serve(feed("1.2.1")), Status::updateAvailable);
+    check(serve(feed("1.2.0")), Status::upToDate);
+    check(serve(feed("1.1.9")), Status::upToDate);
+    check([](auto&) {}, Status::failed, Error::httpStatus); // nothing at the address
+    check(serve(Response::text(503, "busy")), Status::failed, Error::httpStatus);
+    check(serve(Response::json(R"({"version":)")), Status::failed, Error::malformedFeed);
+    check(serve(feed("1.2-rc1")), Status::failed, Error::malformedFeed);
+    // An available update carries the feed and both versions, the new one first.
+    const UpdateCheckResult update = check(chain(5), Status::updateAvailable);
+    EXPECT_EQ(update.latest.version, u"2.0");
+    EXPECT_EQ(update.latest.url, QUrl(u"https://corvina.app/get"_s));
+    EXPECT_EQ(update.latest.notes, u"Notes");
+    const QString text = update.informativeText();
     EXPECT_LT(text.indexOf(u"2.0"), text.indexOf(u"1.2")) << qPrintable(text);
-    // Every hop carries the identification, not just the first.
-    ASSERT_EQ(server.requests().size(), 2);
-    for (const testhttp::Request& request : server.requests()) {
-        EXPECT_EQ(request.method, "GET");
-        EXPECT_EQ(request.userAgent(), "Corvina/1.2");
-        EXPECT_EQ(request.header("accept"), "application/json");
-    }
-}
-
-TEST(UpdateCheckerTest, CheckWhileCheckingIsIgnoredAndTheNextOneRuns) {
-    LocalHttpServer server;
-    server.route(feedPath, feed("1.2"), {.delay = 100ms});
-    QNetworkAccessManager network;
-    UpdateChecker checker(network, QUrl(server.url(feedPath)), running);
-    QSignalSpy spy(&checker, &UpdateChecker::finished);
-    ASSERT_TRUE(checker.check());
-    EXPECT_FALSE(checker.check());
-    EXPECT_EQ(spy.count(), 0); // never reported from inside check()
-    ASSERT_TRUE(spy.wait(5000));
-    EXPECT_FALSE(spy.wait(200));
-    EXPECT_EQ(server.requests().size(), 1);
-    ASSERT_TRUE(checker.check());
-    ASSERT_TRUE(spy.wait(5000));
-    EXPECT_EQ(server.requests().size(), 2);
+    check(chain(6), Status::failed, Error::network);
+    check([](auto& s) { s.redirect(feedPath, feedPath); }, Status::failed, Error::network);
+    check(serve(feedOfSize(UpdateChecker::maxFeedBytes)), Status::updateAvailable);
+    check(serve(feedOfSize(UpdateChecker::maxFeedBytes + 1)), Status::failed, Error::tooLarge);
+    check(serve(feed("1.3"), {.delivery = Delivery::endless}), Status::failed, Error::tooLarge);
+    check(serve(feed("1.3"), {.delivery = Delivery::shortBody}), Status::failed, Error::network);
+    // Bytes that keep coming, just too slowly, meet the whole check's deadline.
+    check(serve(feed("1.3"), {.delivery = Delivery::trickle, .interval = 40ms}), Status::failed,
+          Error::timeout, 250ms);
+    check(serve(feed("1.3"), {.delivery = Delivery::hang}), Status::failed, Error::timeout, 250ms);
 }
 
 struct RecordingPresenter : UpdateAlertPresenter {
@@ -181,7 +125,7 @@ struct RecordingPresenter : UpdateAlertPresenter {
     void present(const UpdateCheckResult& result) override { shown.append(result); }
 };
 
-TEST(UpdaterControllerTest, PresentsOneAlertPerCommand) {
+TEST(UpdaterControllerTest, PresentsOneAlertPerCommandAndIgnoresCommandsWhileChecking) {
     LocalHttpServer server;
     server.route(feedPath, feed("3.0"), {.delay = 50ms});
     QNetworkAccessManager network;
@@ -198,6 +142,11 @@ TEST(UpdaterControllerTest, PresentsOneAlertPerCommand) {
     EXPECT_FALSE(checking[1][0].toBool());
     ASSERT_EQ(presenter.shown.size(), 1);
     EXPECT_EQ(presenter.shown[0].status, Status::updateAvailable);
+    // Once answered, the next command checks again.
+    controller.checkForUpdates();
+    ASSERT_TRUE(checking.wait(5000));
+    EXPECT_EQ(presenter.shown.size(), 2);
+    EXPECT_EQ(server.requests().size(), 2);
     // The built-in feed and version are usable.
     EXPECT_TRUE(parseVersion(UpdaterController::runningVersion()).has_value());
     EXPECT_TRUE(UpdaterController::defaultFeedUrl().isValid());

@@ -32,7 +32,7 @@ QPalette darkPalette() {
 
 } // namespace
 
-TEST(TypographyTest, StylesScaleWithTheApplicationFont) {
+TEST(TypographyTest, StylesScaleWithTheFontAndSecondaryTextIsDimmedButReadable) {
     QFont body(u"DejaVu Sans"_s);
     body.setPointSizeF(9.75);
     EXPECT_DOUBLE_EQ(typography::font(TextStyle::body, body).pointSizeF(), 9.75);
@@ -45,9 +45,8 @@ TEST(TypographyTest, StylesScaleWithTheApplicationFont) {
     QFont pixels = body;
     pixels.setPixelSize(26);
     EXPECT_EQ(typography::font(TextStyle::caption, pixels).pixelSize(), 20);
-}
 
-TEST(TypographyTest, SecondaryTextIsDimmedButReadableInLightAndDark) {
+    // Secondary text is dimmed but readable in light and dark.
     QPalette unreadablePlaceholder = darkPalette();
     unreadablePlaceholder.setColor(QPalette::PlaceholderText, QColor(0x1e, 0x1e, 0x1e));
     const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
