@@ -1,9 +1,6 @@
 #include "tests/support/CorvinaProcess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QThread>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -23,24 +20,17 @@ QProcessEnvironment environment(const QString& home) {
     return environment;
 }
 
-struct Started::Private {
-    QProcess process;
-    Options options;
-    QElapsedTimer clock;
-};
-
 Started::Started(const QString& home, const QStringList& arguments, const Options& options)
-    : d(new Private) {
-    d->options = options;
+    : m_options(options) {
     QProcessEnvironment env = environment(home);
     if (!options.crashAt.isEmpty())
         env.insert(QStringLiteral("CORVINA_CRASH_AT"), QString::fromLatin1(options.crashAt));
-    d->process.setProcessEnvironment(env);
+    m_process.setProcessEnvironment(env);
     if (!options.standardOutputFile.isEmpty())
-        d->process.setStandardOutputFile(options.standardOutputFile, QIODevice::Truncate);
+        m_process.setStandardOutputFile(options.standardOutputFile, QIODevice::Truncate);
     if (options.fileSizeLimit > 0) {
         const rlim_t limit = rlim_t(options.fileSizeLimit);
-        d->process.setChildProcessModifier([limit] {
+        m_process.setChildProcessModifier([limit] {
             // A write past the limit then fails with EFBIG instead of
             // killing the child, as a full disk fails with ENOSPC.
             ::signal(SIGXFSZ, SIG_IGN);
@@ -48,16 +38,15 @@ Started::Started(const QString& home, const QStringList& arguments, const Option
             ::setrlimit(RLIMIT_FSIZE, &size);
         });
     }
-    d->clock.start();
-    d->process.start(binary(), arguments);
+    m_clock.start();
+    m_process.start(binary(), arguments);
 }
 
 Started::~Started() {
-    if (d->process.state() != QProcess::NotRunning) {
-        d->process.kill();
-        d->process.waitForFinished();
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
     }
-    delete d;
 }
 
 // Waits while this thread's event loop keeps running, so that servers the
@@ -76,21 +65,20 @@ static bool waitServing(QProcess& process, qint64 milliseconds) {
 
 Run Started::finish() {
     Run result;
-    if (d->options.killAfter) {
-        const qint64 left = d->options.killAfter->count() - d->clock.elapsed();
-        if (!waitServing(d->process, std::max<qint64>(left, 0)))
-            d->process.kill();
+    if (m_options.killAfter) {
+        const qint64 left = m_options.killAfter->count() - m_clock.elapsed();
+        if (!waitServing(m_process, std::max<qint64>(left, 0)))
+            m_process.kill();
     }
-    if (!waitServing(d->process, d->options.timeout.count())) {
-        d->process.kill();
-        d->process.waitForFinished();
-        result.err = d->process.readAllStandardError();
+    if (!waitServing(m_process, m_options.timeout.count())) {
+        m_process.kill();
+        m_process.waitForFinished();
+        result.err = m_process.readAllStandardError();
         return result;
     }
-    result.exitCode =
-        d->process.exitStatus() == QProcess::NormalExit ? d->process.exitCode() : -2;
-    result.out = d->process.readAllStandardOutput();
-    result.err = d->process.readAllStandardError();
+    result.exitCode = m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -2;
+    result.out = m_process.readAllStandardOutput();
+    result.err = m_process.readAllStandardError();
     return result;
 }
 

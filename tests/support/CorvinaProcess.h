@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QProcessEnvironment>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -18,10 +19,10 @@ struct Run {
 };
 
 struct Options {
-    QByteArray crashAt;                                 // CORVINA_CRASH_AT
-    std::optional<std::chrono::milliseconds> killAfter; // SIGKILL once this has passed
-    QString standardOutputFile;                         // instead of a pipe
-    qint64 fileSizeLimit = 0;                           // RLIMIT_FSIZE, as a full disk
+    QByteArray crashAt{};                                 // CORVINA_CRASH_AT
+    std::optional<std::chrono::milliseconds> killAfter{}; // SIGKILL once this has passed
+    QString standardOutputFile{};                         // instead of a pipe
+    qint64 fileSizeLimit = 0;                             // RLIMIT_FSIZE, as a full disk
     std::chrono::milliseconds timeout{60'000};
 };
 
@@ -37,8 +38,9 @@ public:
     Run finish();
 
 private:
-    struct Private;
-    Private* d;
+    QProcess m_process;
+    Options m_options;
+    QElapsedTimer m_clock;
 };
 
 } // namespace testcorvina

@@ -8,20 +8,17 @@
 
 namespace testenv {
 namespace {
-std::unique_ptr<QTemporaryDir>& folder() {
-    static std::unique_ptr<QTemporaryDir> dir;
-    return dir;
-}
+std::unique_ptr<QTemporaryDir> folder;
 } // namespace
 
 QString root() {
-    return folder() ? folder()->path() : QString();
+    return folder ? folder->path() : QString();
 }
 
 void isolate() {
-    folder() =
+    folder =
         std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/corvina-test-XXXXXX"));
-    const QString base = folder()->path();
+    const QString base = folder->path();
     const auto point = [&](const char* variable, const char* leaf) {
         const QString path = base + u'/' + QLatin1String(leaf);
         QDir().mkpath(path);

@@ -2,9 +2,8 @@
 
 #include "Corvina/App/QuillanApp.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Testing.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <memory>
 
 // A started application whose store and legacy folder live in a fresh

@@ -7,9 +7,6 @@
 
 #include <QProcess>
 #include <QScopeGuard>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 TEST(StartupTest, OpenUrlsCallbackPassesOnlyTheFirstUrl) {
     StartedApp started;
@@ -61,17 +58,16 @@ TEST(StartupTest, ASecondStartHandsItsLinksToTheRunningInstance) {
             },
             10000);
     };
-    struct Case {
+    const struct {
         const char* link;
         QByteArray expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"corvina://add?url=https%3A%2F%2Fexample.org%2Fa%3Fb%3D1&title=Caf%C3%A9",
          "add sheet for https://example.org/a?b=1 titled Caf\xc3\xa9"},
         {"corvina://remove?url=https%3A%2F%2Fexample.org%2F", "ignored: not an add link"},
         {"corvina://add?title=Only%20a%20title", "ignored: no url"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const testcorvina::Run second = testcorvina::run(home.path(), {QString::fromUtf8(c.link)});
         EXPECT_EQ(second.exitCode, 0) << c.link << second.err.constData();
         EXPECT_TRUE(logged(c.expected)) << c.link << "\n" << log.constData();

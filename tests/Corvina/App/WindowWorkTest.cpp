@@ -11,18 +11,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
-#include <QTest>
 #include <QTimeZone>
-#include <gtest/gtest.h>
+#include <QTimer>
 
 namespace {
-
-using namespace Qt::StringLiterals;
 
 Url url(const QString& text) {
     return *Url::parse(text);
@@ -97,10 +92,10 @@ TEST(WindowWorkTest, UnsavedChangesAreKeptUntilSavedOrTheUserDropsThem) {
     LibraryWindow* window = started.app->openWindow();
     const QPointer<LibraryWindow> alive(window);
     store::ModelContext& context = started.app->container().mainContext();
-    auto lock = std::make_unique<teststore::StoreWriteLock>(
-        started.folder.filePath(u"Quillan.store"_s));
-    context.insert(Bookmark(QUuid::createUuid(), url(u"https://unsaved.example"_s),
-                            u"Unsaved"_s, {}, {}, QDateTime::currentDateTimeUtc())
+    auto lock =
+        std::make_unique<teststore::StoreWriteLock>(started.folder.filePath(u"Quillan.store"_s));
+    context.insert(Bookmark(QUuid::createUuid(), url(u"https://unsaved.example"_s), u"Unsaved"_s,
+                            {}, {}, QDateTime::currentDateTimeUtc())
                        .object());
     ASSERT_FALSE(context.save());
     auto* status = window->findChild<QLabel*>(u"saveStatus"_s);

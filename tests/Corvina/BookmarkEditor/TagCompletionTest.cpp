@@ -36,9 +36,8 @@ TEST(TagCompletionTest, RailChips) {
         EXPECT_EQ(railSuggestions(c.suggested, kLibrary, c.tagsField), c.expected)
             << c.tagsField.toStdString();
     }
-}
 
-TEST(TagCompletionTest, AtMostEightChips) {
+    // At most eight chips.
     QStringList many;
     for (int i = 0; i < 12; ++i)
         many << u"tag%1"_s.arg(i, 2, 10, QChar(u'0'));
@@ -61,14 +60,12 @@ TEST(TagCompletionTest, ApplyTag) {
         EXPECT_EQ(applyTag(field, u"swift"_s), expected) << field.toStdString();
 }
 
-TEST(TagCompletionTest, FragmentAndCommittedTags) {
+TEST(TagCompletionTest, FragmentCommittedTagsAndCompletions) {
     EXPECT_EQ(currentFragment(u"a, b, c "_s), u" c "_s);
     EXPECT_EQ(currentFragment(u"solo"_s), u"solo"_s);
     EXPECT_EQ(committedTags(u"a, , b,c"_s), (QStringList{u"a"_s, u"b"_s}));
     EXPECT_TRUE(committedTags(u"solo"_s).isEmpty());
-}
-
-TEST(TagCompletionTest, CompletionsNeedAFragment) {
+    // Completions need a fragment.
     EXPECT_TRUE(completions(kLibrary, u"news, "_s).isEmpty());
     EXPECT_EQ(completions(kLibrary, u"WI"_s), (QStringList{u"Swift"_s, u"swim"_s}));
 }

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "tests/support/CorvinaProcess.h"
+#include "tests/support/Testing.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 // A home of its own for the real `corvina`, and the paths inside it.
 struct CorvinaHome {
@@ -38,39 +33,43 @@ struct CorvinaHome {
         return urls;
     }
 
+    // One bookmark in the library before the command under test runs.
+    void addKept() {
+        const testcorvina::Run added =
+            run({QStringLiteral("add"), QStringLiteral("https://kept.example/"),
+                 QStringLiteral("--title"), QStringLiteral("Kept"), QStringLiteral("--description"),
+                 QStringLiteral("-")});
+        ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    }
+
     // An entry as the share sheet writes it, under a name like its own.
     void queue(const QString& url, int n) {
-        QDir().mkpath(inbox());
-        QFile file(QDir(inbox()).filePath(
-            QStringLiteral("00000000-0000-4000-8000-%1.json").arg(n, 12, 10, QChar(u'0'))));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(QJsonObject{{QStringLiteral("url"), url},
-                                             {QStringLiteral("title"), url},
-                                             {QStringLiteral("description"), QString()},
-                                             {QStringLiteral("tags"), QJsonArray()},
-                                             {QStringLiteral("receivedAt"),
-                                              QStringLiteral("2025-03-01T12:00:00Z")}})
-                       .toJson(QJsonDocument::Compact));
+        testenv::writeFile(
+            QDir(inbox()).filePath(
+                QStringLiteral("00000000-0000-4000-8000-%1.json").arg(n, 12, 10, QChar(u'0'))),
+            QJsonDocument(
+                QJsonObject{{QStringLiteral("url"), url},
+                            {QStringLiteral("title"), url},
+                            {QStringLiteral("description"), QString()},
+                            {QStringLiteral("tags"), QJsonArray()},
+                            {QStringLiteral("receivedAt"), QStringLiteral("2025-03-01T12:00:00Z")}})
+                .toJson(QJsonDocument::Compact));
     }
 
     // The addresses still queued.
     QStringList queued() const {
         QStringList urls;
-        for (const QString& name : QDir(inbox()).entryList({QStringLiteral("*.json")}, QDir::Files)) {
-            QFile file(QDir(inbox()).filePath(name));
-            if (file.open(QIODevice::ReadOnly))
-                urls << QJsonDocument::fromJson(file.readAll())
-                            .object()
-                            .value(QStringLiteral("url"))
-                            .toString();
-        }
+        for (const QString& name : QDir(inbox()).entryList({QStringLiteral("*.json")}, QDir::Files))
+            urls << QJsonDocument::fromJson(testenv::readFile(QDir(inbox()).filePath(name)))
+                        .object()
+                        .value(QStringLiteral("url"))
+                        .toString();
         return urls;
     }
 
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
+    // Writes `bytes` to `name` inside the home, making its folder; returns the path.
+    QString write(const QString& name, const QByteArray& bytes) {
+        return testenv::writeFile(dir.filePath(name), bytes);
     }
 };
 

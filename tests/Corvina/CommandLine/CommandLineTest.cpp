@@ -8,41 +8,31 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QFuture>
-#include <QtConcurrent/QtConcurrentRun>
 #include <sys/stat.h>
-
-using namespace std::chrono_literals;
-using namespace Qt::StringLiterals;
 
 using testenv::contents;
 
 TEST(CommandLineTest, AddAndDrain) {
     CorvinaHome home;
-    const testcorvina::Run added = home.run({u"add"_s, u"https://example.com/a/"_s, u"--title"_s,
-                                             u"Page A"_s, u"--description"_s, u"About A"_s,
-                                             u"--tags"_s, u" x , ,y"_s});
+    const testcorvina::Run added =
+        home.run({u"add"_s, u"https://example.com/a/"_s, u"--title"_s, u"Page A"_s,
+                  u"--description"_s, u"About A"_s, u"--tags"_s, u" x , ,y"_s});
     ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
     EXPECT_TRUE(added.err.isEmpty()) << added.err.toStdString();
 
     // The same page under another spelling is added again, with a warning.
-    const testcorvina::Run again =
-        home.run({u"add"_s, u"https://www.example.com/a"_s, u"--title"_s, u"Page A again"_s,
-                  u"--description"_s, u"Again"_s});
+    const testcorvina::Run again = home.run({u"add"_s, u"https://www.example.com/a"_s, u"--title"_s,
+                                             u"Page A again"_s, u"--description"_s, u"Again"_s});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains("already saved as \xE2\x80\x9CPage A\xE2\x80\x9D"))
         << again.err.toStdString();
 
-    for (const QStringList& bad :
-         {QStringList{u"add"_s}, QStringList{u"add"_s, u"not an address"_s},
-          QStringList{u"add"_s, u"https://b.example"_s, u"--title"_s},
-          QStringList{u"add"_s, u"https://b.example"_s, u"https://c.example"_s},
-          QStringList{u"add"_s, u"https://b.example"_s, u"--timeout"_s, u"soon"_s},
-          QStringList{u"import"_s},
-          QStringList{u"export"_s, u"--format"_s, u"xml"_s},
-          QStringList{u"list"_s, u"--search"_s}, QStringList{u"list"_s, u"--bogus"_s},
-          QStringList{u"drain"_s, u"--all"_s}})
-        EXPECT_EQ(home.run(bad).exitCode, 2) << bad.join(u' ').toStdString();
+    // Usage errors, the arguments separated by "|".
+    for (const char* bad :
+         {"add", "add|not an address", "add|https://b.example|--title",
+          "add|https://b.example|https://c.example", "add|https://b.example|--timeout|soon",
+          "import", "export|--format|xml", "list|--search", "list|--bogus", "drain|--all"})
+        EXPECT_EQ(home.run(QString::fromUtf8(bad).split(u'|')).exitCode, 2) << bad;
     EXPECT_TRUE(home.run({u"--version"_s}).out.startsWith("corvina "));
 
     home.queue(u"https://queued.example/"_s, 1);
@@ -63,7 +53,6 @@ TEST(CommandLineTest, AddAndDrain) {
 
 TEST(CommandLineTest, ListShowsBookmarksMigratedFromTheLegacyFile) {
     CorvinaHome home;
-    ASSERT_TRUE(QDir().mkpath(home.dir.filePath(u"data/Quillan"_s)));
     home.write(u"data/Quillan/bookmarks.json"_s, R"([
       {"id":"11111111-1111-1111-1111-111111111111","url":"https://old.example/","title":"Older",
        "description":"","tags":["a"],"createdAt":"2019-01-01T00:00:00Z","updatedAt":"2019-01-01T00:00:00Z"},
@@ -85,7 +74,6 @@ TEST(CommandLineTest, ListShowsBookmarksMigratedFromTheLegacyFile) {
 
 TEST(CommandLineTest, AStoreThatIsNotADatabaseStopsStartAndStaysAsItWas) {
     CorvinaHome home;
-    ASSERT_TRUE(QDir().mkpath(home.dir.filePath(u"data/Quillan"_s)));
     const QByteArray garbage = "this is not a database, and it must stay exactly like this\n";
     home.write(u"data/Quillan/Quillan.store"_s, garbage);
     for (const QStringList& arguments : {QStringList{}, QStringList{u"list"_s}}) {
@@ -100,17 +88,16 @@ TEST(CommandLineTest, AStoreThatIsNotADatabaseStopsStartAndStaysAsItWas) {
 
 TEST(CommandLineTest, ImportExportAndFilteredList) {
     CorvinaHome home;
-    home.write(u"Bookmarks.html"_s,
-               "<DT><H3>Dev</H3>\n<DL><p>\n"
-               "<DT><A HREF=\"https://www.swift.example/x/\" ADD_DATE=\"1600000000\">Swift</A>\n"
-               "<DT><A HREF=\"https://swift.example/x\" ADD_DATE=\"1600000001\">Again</A>\n"
-               "</DL><p>\n<DT><A HREF=\"https://other.example/\" ADD_DATE=\"1600000002\">"
-               "Other</A>\n");
-    home.write(u"bad.json"_s, "{\"items\": []}");
-    const QString html = home.dir.filePath(u"Bookmarks.html"_s);
-
+    const QString html = home.write(
+        u"Bookmarks.html"_s,
+        "<DT><H3>Dev</H3>\n<DL><p>\n"
+        "<DT><A HREF=\"https://www.swift.example/x/\" ADD_DATE=\"1600000000\">Swift</A>\n"
+        "<DT><A HREF=\"https://swift.example/x\" ADD_DATE=\"1600000001\">Again</A>\n"
+        "</DL><p>\n<DT><A HREF=\"https://other.example/\" ADD_DATE=\"1600000002\">"
+        "Other</A>\n");
     // A failing file among good ones adds nothing.
-    const testcorvina::Run failed = home.run({u"import"_s, html, home.dir.filePath(u"bad.json"_s)});
+    const testcorvina::Run failed =
+        home.run({u"import"_s, html, home.write(u"bad.json"_s, "{\"items\": []}")});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.err.endsWith("bad.json: Malformed file: Expected an array of bookmarks or "
                                     "{\"bookmarks\": [...]}\n"))
@@ -130,8 +117,9 @@ TEST(CommandLineTest, ImportExportAndFilteredList) {
     EXPECT_TRUE(exported.out.startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"));
     EXPECT_EQ(exported.out.count("TAGS=\"Dev\">Swift</A>"), 2);
 
-    EXPECT_EQ(home.run({u"list"_s, u"--search"_s, u" SWIFT "_s, u"--tag"_s, u"Dev"_s}).out,
-              "Swift\thttps://www.swift.example/x/\tDev\nSwift\thttps://www.swift.example/x/\tDev\n");
+    EXPECT_EQ(
+        home.run({u"list"_s, u"--search"_s, u" SWIFT "_s, u"--tag"_s, u"Dev"_s}).out,
+        "Swift\thttps://www.swift.example/x/\tDev\nSwift\thttps://www.swift.example/x/\tDev\n");
     EXPECT_TRUE(home.run({u"list"_s, u"--tag"_s, u"dev"_s}).out.isEmpty());
 }
 
@@ -139,14 +127,12 @@ TEST(CommandLineTest, ImportExportAndFilteredList) {
 // size limit), a closed descriptor. An export to a file is whole or absent.
 TEST(CommandLineTest, OutputThatDoesNotArriveWholeFails) {
     CorvinaHome home;
-    home.write(u"Bookmarks.html"_s, netscapeFile(2000));
-    ASSERT_EQ(home.run({u"import"_s, home.dir.filePath(u"Bookmarks.html"_s)}).exitCode, 0);
-    const QString previous = home.dir.filePath(u"previous.json"_s);
-    home.write(u"previous.json"_s, "the last backup");
-    testcorvina::Options toFull;
-    toFull.standardOutputFile = u"/dev/full"_s;
-    testcorvina::Options limited; // the library's export is far larger than this
-    limited.fileSizeLimit = 64 * 1024;
+    ASSERT_EQ(home.run({u"import"_s, home.write(u"Bookmarks.html"_s, netscapeFile(2000))}).exitCode,
+              0);
+    const QString previous = home.write(u"previous.json"_s, "the last backup");
+    const testcorvina::Options toFull{.standardOutputFile = u"/dev/full"_s};
+    // The library's export is far larger than this.
+    const testcorvina::Options limited{.fileSizeLimit = 64 * 1024};
     const struct {
         QStringList arguments;
         testcorvina::Options options;
@@ -157,11 +143,9 @@ TEST(CommandLineTest, OutputThatDoesNotArriveWholeFails) {
         {{u"export"_s, u"--format"_s, u"html"_s}, toFull, "No space left on device"},
         {{u"export"_s, u"--format"_s, u"json"_s, u"/dev/full"_s}, {}, "No space left on device"},
         {{u"export"_s, u"--format"_s, u"json"_s, previous}, limited, "File too large"},
-        {{u"export"_s, u"--format"_s, u"html"_s}, [&] {
-             testcorvina::Options options = limited;
-             options.standardOutputFile = home.dir.filePath(u"cut.html"_s);
-             return options;
-         }(), "File too large"},
+        {{u"export"_s, u"--format"_s, u"html"_s},
+         {.standardOutputFile = home.dir.filePath(u"cut.html"_s), .fileSizeLimit = 64 * 1024},
+         "File too large"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -191,18 +175,14 @@ TEST(CommandLineTest, OutputThatDoesNotArriveWholeFails) {
 // Dropslip reads claims nothing that was refused.
 TEST(CommandLineTest, AStoreLockedByAnotherProgramFailsAndKeepsEverything) {
     CorvinaHome home;
-    ASSERT_EQ(home.run({u"add"_s, u"https://kept.example/"_s, u"--title"_s, u"Kept"_s,
-                        u"--description"_s, u"-"_s})
-                  .exitCode,
-              0);
-    home.write(u"Bookmarks.html"_s, netscapeFile(3, "refused"));
+    home.addKept();
+    const QString refused = home.write(u"Bookmarks.html"_s, netscapeFile(3, "refused"));
     for (int i = 0; i < 3; ++i)
         home.queue(u"https://queued%1.example/"_s.arg(i), i);
     {
         teststore::StoreWriteLock lock(home.storeFile());
         // Both wait for the lock at the same time.
-        testcorvina::Started importing(home.path(),
-                                       {u"import"_s, home.dir.filePath(u"Bookmarks.html"_s)});
+        testcorvina::Started importing(home.path(), {u"import"_s, refused});
         const testcorvina::Run drained = home.run({u"drain"_s});
         const testcorvina::Run imported = importing.finish();
         EXPECT_EQ(drained.exitCode, 1);
@@ -232,11 +212,7 @@ TEST(CommandLineTest, SpecialFilesAreLeftAloneWithoutWaiting) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, QDir(home.inbox()).filePath(u"zero.json"_s)));
     ASSERT_TRUE(QDir().mkpath(QDir(home.inbox()).filePath(u"folder.json"_s)));
-    const testcorvina::Run drained = home.run({u"drain"_s}, [] {
-        testcorvina::Options options;
-        options.timeout = 20s;
-        return options;
-    }());
+    const testcorvina::Run drained = home.run({u"drain"_s}, {.timeout = 20s});
     EXPECT_EQ(drained.exitCode, 0) << drained.err.toStdString();
     EXPECT_EQ(drained.out, "Added 1 queued page.\n");
     EXPECT_TRUE(drained.err.contains("left fifo.json in the inbox")) << drained.err.toStdString();
@@ -259,10 +235,8 @@ TEST(CommandLineTest, SpecialFilesAreLeftAloneWithoutWaiting) {
 TEST(CommandLineTest, AddGivesUpOnASlowPageAtItsDeadline) {
     testhttp::LocalHttpServer server;
     ASSERT_TRUE(server.isListening());
-    testhttp::RouteOptions trickle;
-    trickle.delivery = testhttp::Delivery::trickle;
-    trickle.interval = 500ms;
-    server.route(u"/slow"_s, testhttp::Response::text(200, QByteArray(4096, 'x')), trickle);
+    server.route(u"/slow"_s, testhttp::Response::text(200, QByteArray(4096, 'x')),
+                 {.delivery = testhttp::Delivery::trickle, .interval = 500ms});
     CorvinaHome home;
     QElapsedTimer clock;
     clock.start();

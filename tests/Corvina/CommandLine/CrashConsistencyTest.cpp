@@ -8,9 +8,6 @@
 #include <QSet>
 #include <functional>
 
-using namespace std::chrono_literals;
-using namespace Qt::StringLiterals;
-
 namespace {
 
 void expectSoundStore(CorvinaHome& home) {
@@ -19,21 +16,8 @@ void expectSoundStore(CorvinaHome& home) {
     }
 }
 
-QSet<QString> duplicated(const QStringList& urls) {
-    QSet<QString> seen, twice;
-    for (const QString& url : urls) {
-        if (seen.contains(url))
-            twice.insert(url);
-        seen.insert(url);
-    }
-    return twice;
-}
-
-void addKept(CorvinaHome& home) {
-    ASSERT_EQ(home.run({u"add"_s, u"https://kept.example/"_s, u"--title"_s, u"Kept"_s,
-                        u"--description"_s, u"-"_s})
-                  .exitCode,
-              0);
+bool hasDuplicates(const QStringList& urls) {
+    return QSet<QString>(urls.cbegin(), urls.cend()).size() != urls.size();
 }
 
 constexpr int kEntries = 60;
@@ -63,7 +47,7 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
 const Scenario kScenarios[] = {
     {"drain",
      [](CorvinaHome& home) {
-         addKept(home);
+         home.addKept();
          const QStringList urls = entryUrls();
          for (int i = 0; i < urls.size(); ++i)
              home.queue(urls[i], i);
@@ -77,17 +61,17 @@ const Scenario kScenarios[] = {
          for (const QString& url : entryUrls())
              EXPECT_TRUE(library.contains(url) || queued.contains(url))
                  << "lost " << url.toStdString();
-         EXPECT_TRUE(duplicated(library).isEmpty());
+         EXPECT_FALSE(hasDuplicates(library));
      },
      [](CorvinaHome& home) {
          const QStringList after = home.urls();
-         EXPECT_TRUE(duplicated(after).isEmpty()) << after.join(u' ').toStdString();
+         EXPECT_FALSE(hasDuplicates(after)) << after.join(u' ').toStdString();
          EXPECT_EQ(after.size(), kEntries + 1);
          EXPECT_TRUE(home.queued().isEmpty());
      }},
     {"import",
      [](CorvinaHome& home) {
-         addKept(home);
+         home.addKept();
          home.write(u"Bookmarks.html"_s, netscapeFile(kBookmarks));
      },
      [](CorvinaHome& home) {
@@ -101,13 +85,13 @@ const Scenario kScenarios[] = {
      [](CorvinaHome& home) {
          const QStringList after = home.urls();
          EXPECT_EQ(after.size(), kBookmarks + 1);
-         EXPECT_TRUE(duplicated(after).isEmpty());
+         EXPECT_FALSE(hasDuplicates(after));
      }},
     {"firstStart",
      [](CorvinaHome&) {},
      [](CorvinaHome&) {
-         return QStringList{u"add"_s, u"https://first.example/"_s, u"--title"_s, u"First"_s,
-                            u"--description"_s, u"-"_s};
+         return QStringList{u"add"_s,   u"https://first.example/"_s, u"--title"_s,
+                            u"First"_s, u"--description"_s,          u"-"_s};
      },
      {"store.migrate.beforeCommit", "store.create.beforeLink", "store.save.beforeCommit"},
      [](CorvinaHome& home) { EXPECT_LE(home.urls().size(), 1); },
@@ -132,40 +116,38 @@ class CommandKilledAnywhere : public testing::TestWithParam<Scenario> {};
 
 TEST_P(CommandKilledAnywhere, LosesAndDoublesNothing) {
     const Scenario& scenario = GetParam();
+    std::chrono::milliseconds whole{0};
     {
-        std::chrono::milliseconds whole{0};
-        {
-            CorvinaHome home;
-            scenario.prepare(home);
-            QElapsedTimer clock;
-            clock.start();
-            const testcorvina::Run uncut = home.run(scenario.command(home));
-            whole = std::chrono::milliseconds(clock.elapsed());
-            ASSERT_EQ(uncut.exitCode, 0) << uncut.err.toStdString();
+        CorvinaHome home;
+        scenario.prepare(home);
+        QElapsedTimer clock;
+        clock.start();
+        const testcorvina::Run uncut = home.run(scenario.command(home));
+        whole = std::chrono::milliseconds(clock.elapsed());
+        ASSERT_EQ(uncut.exitCode, 0) << uncut.err.toStdString();
+    }
+    std::vector<testcorvina::Options> cuts;
+    for (const QByteArray& point : scenario.crashPoints)
+        cuts.emplace_back().crashAt = point;
+    for (const double fraction : kFractions)
+        cuts.emplace_back().killAfter =
+            std::chrono::milliseconds(qint64(double(whole.count()) * fraction));
+    for (const testcorvina::Options& cut : cuts) {
+        SCOPED_TRACE(cut.crashAt.isEmpty()
+                         ? "kill after " + std::to_string(cut.killAfter->count()) + " ms"
+                         : "crash at " + cut.crashAt.toStdString());
+        CorvinaHome home;
+        scenario.prepare(home);
+        const testcorvina::Run cutShort = home.run(scenario.command(home), cut);
+        if (!cut.crashAt.isEmpty()) {
+            EXPECT_EQ(cutShort.exitCode, -2) << "the crash point was not reached";
         }
-        std::vector<testcorvina::Options> cuts;
-        for (const QByteArray& point : scenario.crashPoints)
-            cuts.emplace_back().crashAt = point;
-        for (const double fraction : kFractions)
-            cuts.emplace_back().killAfter =
-                std::chrono::milliseconds(qint64(double(whole.count()) * fraction));
-        for (const testcorvina::Options& cut : cuts) {
-            SCOPED_TRACE(cut.crashAt.isEmpty()
-                             ? "kill after " + std::to_string(cut.killAfter->count()) + " ms"
-                             : "crash at " + cut.crashAt.toStdString());
-            CorvinaHome home;
-            scenario.prepare(home);
-            const testcorvina::Run cutShort = home.run(scenario.command(home), cut);
-            if (!cut.crashAt.isEmpty()) {
-                EXPECT_EQ(cutShort.exitCode, -2) << "the crash point was not reached";
-            }
-            expectSoundStore(home);
-            scenario.afterCut(home);
-            const testcorvina::Run again = home.run(scenario.command(home));
-            EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
-            expectSoundStore(home);
-            scenario.afterRerun(home);
-        }
+        expectSoundStore(home);
+        scenario.afterCut(home);
+        const testcorvina::Run again = home.run(scenario.command(home));
+        EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+        expectSoundStore(home);
+        scenario.afterRerun(home);
     }
 }
 
@@ -178,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(CrashConsistencyTest, CommandKilledAnywhere, testing::V
 // whichever commits first, and the index covers the whole library.
 TEST(CrashConsistencyTest, ConcurrentImportsSkipEachOthersBookmarks) {
     CorvinaHome home;
-    home.write(u"Bookmarks.html"_s, netscapeFile(kBookmarks));
-    const QString file = home.dir.filePath(u"Bookmarks.html"_s);
+    const QString file = home.write(u"Bookmarks.html"_s, netscapeFile(kBookmarks));
     ASSERT_EQ(home.run({u"list"_s}).exitCode, 0); // the store exists before the race
     testcorvina::Started first(home.path(), {u"import"_s, file});
     testcorvina::Started second(home.path(), {u"import"_s, file});
@@ -192,7 +173,6 @@ TEST(CrashConsistencyTest, ConcurrentImportsSkipEachOthersBookmarks) {
     EXPECT_EQ(outputs, (QStringList{u"Added 0 bookmarks. Skipped 2000 duplicates.\n"_s,
                                     u"Added 2000 bookmarks. Skipped 0 duplicates.\n"_s}));
     EXPECT_EQ(home.urls().size(), kBookmarks);
-    QFile index(home.indexFile());
-    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QJsonDocument::fromJson(index.readAll()).object().size(), kBookmarks);
+    EXPECT_EQ(QJsonDocument::fromJson(testenv::readFile(home.indexFile())).object().size(),
+              kBookmarks);
 }

@@ -9,9 +9,7 @@
 namespace testdata {
 
 inline QByteArray fixture(const QString& name) {
-    QFile file(QStringLiteral(CORVINA_TEST_DATA_DIR "/") + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
+    return testenv::readFile(QStringLiteral(CORVINA_TEST_DATA_DIR "/") + name);
 }
 
 inline QDateTime at(qint64 msecs) {

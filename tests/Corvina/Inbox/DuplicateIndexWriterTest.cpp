@@ -1,20 +1,15 @@
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
 
-#include "Corvina/Library/Bookmark.h"
-#include "platform/Store/ModelContainer.h"
 #include "shared/Duplicates/DuplicateIndex.h"
 #include "shared/Inbox/SharedContainer.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QThread>
 #include <QTimeZone>
 #include <atomic>
-#include <gtest/gtest.h>
 #include <thread>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -31,38 +26,58 @@ bool finishes(const QFuture<void>& future) {
 }
 
 std::optional<QHash<QString, QString>> readIndex() {
-    QFile file(duplicateIndexPath(*sharedcontainer::supportDirectory()));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return decodeDuplicateIndex(file.readAll());
+    return decodeDuplicateIndex(
+        testenv::readFile(duplicateIndexPath(*sharedcontainer::supportDirectory())));
 }
+
+// The index, or an empty one when it cannot be read.
+QHash<QString, QString> indexed() {
+    return readIndex().value_or(QHash<QString, QString>());
+}
+
+class DuplicateIndexWriterTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(*sharedcontainer::supportDirectory())); }
+
+    TestLibrary lib;
+    store::ModelContext& context = lib.context();
+};
 
 } // namespace
 
-TEST(DuplicateIndexWriterTest, MapsEveryKeyToTheNewestTitle) {
-    // Throws, failing the test, if the store cannot open.
-    const auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    store::ModelContext& context = container->mainContext();
+// Every activation asks for a rebuild: an unchanged library is not read and
+// written again, but a change or a file gone missing is.
+TEST_F(DuplicateIndexWriterTest, MapsEveryKeyToTheNewestTitleAndRewritesOnlyWhenNeeded) {
     // Inserted newest first: which title wins must not follow insertion.
-    context.insert(bookmark(u"https://example.com/a"_s, u"Second"_s, 20).object());
+    Bookmark second = bookmark(u"https://example.com/a"_s, u"Second"_s, 20);
+    context.insert(second.object());
     context.insert(bookmark(u"HTTPS://www.Example.com/a/"_s, u"First"_s, 10).object());
     context.insert(bookmark(u"https://example.com/b?utm_source=feed"_s, u"Bee"_s, 15).object());
     store::ModelObject broken = bookmark(u"https://x.example"_s, u"Broken"_s, 5).object();
     broken.setValue(Bookmark::kUrl, u"not a url"_s);
     context.insert(broken);
-
-    ASSERT_TRUE(QDir().mkpath(*sharedcontainer::supportDirectory()));
     ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
     const QHash<QString, QString> expected{{u"https://example.com/a?"_s, u"Second"_s},
                                            {u"https://example.com/b?"_s, u"Bee"_s},
                                            {u"!not a url"_s, u"Broken"_s}};
     EXPECT_EQ(readIndex(), expected);
+
+    // Planted by hand: an unchanged library leaves it alone.
+    const QString path = duplicateIndexPath(*sharedcontainer::supportDirectory());
+    testenv::writeFile(path, encodeDuplicateIndex({{u"planted"_s, u"p"_s}}));
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_TRUE(indexed().contains(u"planted"_s));
+
+    second.setTitle(u"Renamed"_s);
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_EQ(indexed().value(u"https://example.com/a?"_s), u"Renamed"_s);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
+    EXPECT_TRUE(readIndex().has_value());
 }
 
-TEST(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
-    const auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    store::ModelContext& context = container->mainContext();
-    ASSERT_TRUE(QDir().mkpath(*sharedcontainer::supportDirectory()));
+TEST_F(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
     // Large enough that a write in place would be caught half-way.
     constexpr int kBookmarks = 2000;
     std::vector<Bookmark> bookmarks;
@@ -95,36 +110,5 @@ TEST(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
     EXPECT_EQ(torn, 0);
     EXPECT_GT(complete, 0);
     // Overlapping rebuilds end with the newest one.
-    EXPECT_EQ(
-        readIndex().value_or(QHash<QString, QString>()).value(u"https://site150.example/page?"_s),
-        u"round 150"_s);
-}
-
-// Every activation asks for a rebuild: an unchanged library is not read and
-// written again, but a change or a file gone missing is.
-TEST(DuplicateIndexWriterTest, RewritesOnlyAfterAChangeOrWhenTheFileIsGone) {
-    const auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    store::ModelContext& context = container->mainContext();
-    ASSERT_TRUE(QDir().mkpath(*sharedcontainer::supportDirectory()));
-    const QString path = duplicateIndexPath(*sharedcontainer::supportDirectory());
-    Bookmark page = bookmark(u"https://example.com/a"_s, u"First"_s, 1);
-    context.insert(page.object());
-    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
-
-    // Planted by hand: an unchanged library leaves it alone.
-    QFile planted(path);
-    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
-    planted.write(encodeDuplicateIndex({{u"planted"_s, u"p"_s}}));
-    planted.close();
-    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
-    EXPECT_TRUE(readIndex().value_or(QHash<QString, QString>()).contains(u"planted"_s));
-
-    page.setTitle(u"Renamed"_s);
-    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
-    EXPECT_EQ(readIndex().value_or(QHash<QString, QString>()).value(u"https://example.com/a?"_s),
-              u"Renamed"_s);
-
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(finishes(rebuildDuplicateIndex(context)));
-    EXPECT_TRUE(readIndex().has_value());
+    EXPECT_EQ(indexed().value(u"https://site150.example/page?"_s), u"round 150"_s);
 }

@@ -1,22 +1,16 @@
 #include "Corvina/Inbox/InboxDrain.h"
-#include "Corvina/Inbox/LibraryKeeper.h"
 
-#include "platform/Store/ModelContainer.h"
-#include "platform/Store/ModelContext.h"
+#include "Corvina/Inbox/LibraryKeeper.h"
 #include "shared/Inbox/InboxWriter.h"
 #include "shared/Inbox/SharedContainer.h"
 #include "tests/support/StoreWriteLock.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSet>
-#include <QTest>
 #include <QTimeZone>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
-using namespace Qt::StringLiterals;
 using testenv::contents;
 
 namespace {
@@ -38,10 +32,8 @@ protected:
         return inserted;
     }
 
-    // Throws, failing the test, if the store cannot open.
-    const std::unique_ptr<store::ModelContainer> container =
-        store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    store::ModelContext& context = container->mainContext();
+    TestLibrary lib;
+    store::ModelContext& context = lib.context();
 };
 
 } // namespace

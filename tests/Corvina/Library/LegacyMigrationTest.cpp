@@ -1,15 +1,13 @@
 #include "Corvina/Library/LegacyMigration.h"
 
-#include "Corvina/Library/Bookmark.h"
-#include "platform/Store/ModelContainer.h"
+#include "tests/support/TestLibrary.h"
+#include "tests/support/Testing.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimeZone>
-#include <gtest/gtest.h>
 
 using library::LegacyMigrationOutcome;
+using testenv::readFile;
+using testenv::writeFile;
 
 namespace {
 
@@ -20,20 +18,24 @@ const char* kTwoBookmarks = R"([
    "description":"","tags":[],"createdAt":"2020-02-01T00:00:00Z","updatedAt":"2020-02-01T00:00:00Z"}
 ])";
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+// A legacy folder and an empty library to migrate it into.
+struct LegacySetup {
+    library::LegacyMigrationReport migrate() {
+        return library::migrateLegacyBookmarks(context, folder.path());
+    }
 
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+    QTemporaryDir folder;
+    const QString legacy = folder.filePath(u"bookmarks.json"_s);
+    const QString backup = legacy + u".bak"_s;
+    TestLibrary lib;
+    store::ModelContext& context = lib.context();
+};
+
+class LegacyMigrationTest : public testing::Test, protected LegacySetup {};
 
 } // namespace
 
-TEST(LegacyMigrationTest, Cases) {
+TEST(LegacyMigrationCases, EachKindOfLegacyFile) {
     const struct {
         const char* name;
         const char* legacy;       // file contents; nullptr: a folder stands in the way (unreadable)
@@ -53,83 +55,55 @@ TEST(LegacyMigrationTest, Cases) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir folder;
-        const QString legacy = folder.filePath(QStringLiteral("bookmarks.json"));
-        const QString backup = legacy + QStringLiteral(".bak");
+        LegacySetup fresh;
+        const QString &legacy = fresh.legacy, &backup = fresh.backup;
         if (c.legacy)
-            write(legacy, c.legacy);
+            writeFile(legacy, c.legacy);
         else
             QDir().mkpath(legacy);
         if (c.backupBefore)
-            write(backup, c.backupBefore);
+            writeFile(backup, c.backupBefore);
 
-        auto container = store::ModelContainer::openInMemory(Bookmark::schema());
-        ASSERT_TRUE(container.ok());
-        store::ModelContext& context = container.value()->mainContext();
-        const auto report = library::migrateLegacyBookmarks(context, folder.path());
-
+        const auto report = fresh.migrate();
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(report.inserted, c.inserted);
-        EXPECT_EQ(context.count(), c.inserted);
-        EXPECT_FALSE(context.hasChanges());
+        EXPECT_EQ(fresh.context.count(), c.inserted);
+        EXPECT_FALSE(fresh.context.hasChanges());
         if (c.outcome == LegacyMigrationOutcome::migrated) {
             EXPECT_FALSE(QFile::exists(legacy));
-            EXPECT_EQ(read(backup), QByteArray(c.legacy));
+            EXPECT_EQ(readFile(backup), QByteArray(c.legacy));
         } else {
             EXPECT_TRUE(QFileInfo::exists(legacy));
             if (c.legacy) {
-                EXPECT_EQ(read(legacy), QByteArray(c.legacy));
+                EXPECT_EQ(readFile(legacy), QByteArray(c.legacy));
             }
             EXPECT_EQ(QFile::exists(backup), c.backupBefore != nullptr);
         }
     }
 }
 
-TEST(LegacyMigrationTest, CarriesIdsAndDates) {
-    QTemporaryDir folder;
-    write(folder.filePath(QStringLiteral("bookmarks.json")), kTwoBookmarks);
-    auto container = store::ModelContainer::openInMemory(Bookmark::schema());
-    ASSERT_TRUE(container.ok());
-    store::ModelContext& context = container.value()->mainContext();
-    library::migrateLegacyBookmarks(context, folder.path());
-
+// Ids, notes, tags and dates come across; and a start killed after its save
+// but before the move finds the file again: it must move it without
+// importing it a second time.
+TEST_F(LegacyMigrationTest, CarriesIdsAndDatesAndARerunImportsNothingTwice) {
+    EXPECT_EQ(library::migrateLegacyBookmarks(context, std::nullopt).outcome,
+              LegacyMigrationOutcome::noFile);
+    EXPECT_EQ(migrate().outcome, LegacyMigrationOutcome::noFile);
+    writeFile(legacy, kTwoBookmarks);
+    migrate();
     const auto objects = context.fetch({Bookmark::kCreatedAt, Qt::AscendingOrder});
     ASSERT_EQ(objects.size(), 2u);
     const Bookmark first(objects[0]);
-    EXPECT_EQ(first.id(),
-              QUuid::fromString(QStringLiteral("11111111-1111-1111-1111-111111111111")));
-    EXPECT_EQ(first.note(), QStringLiteral("first"));
-    EXPECT_EQ(first.tags(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
+    EXPECT_EQ(first.id(), QUuid::fromString(u"11111111-1111-1111-1111-111111111111"_s));
+    EXPECT_EQ(first.note(), u"first"_s);
+    EXPECT_EQ(first.tags(), (QStringList{u"x"_s, u"y"_s}));
     EXPECT_EQ(first.updatedAt(), QDateTime(QDate(2021, 1, 1), QTime(0, 0), QTimeZone::utc()));
-}
 
-// A start killed after its save but before the move finds the file again:
-// it must move it without importing it a second time.
-TEST(LegacyMigrationTest, RerunAfterInterruptedMoveImportsNothingTwice) {
-    QTemporaryDir folder;
-    const QString legacy = folder.filePath(QStringLiteral("bookmarks.json"));
-    write(legacy, kTwoBookmarks);
-    auto container = store::ModelContainer::openInMemory(Bookmark::schema());
-    ASSERT_TRUE(container.ok());
-    store::ModelContext& context = container.value()->mainContext();
-    library::migrateLegacyBookmarks(context, folder.path());
-    ASSERT_TRUE(QFile::rename(legacy + QStringLiteral(".bak"), legacy));
-
-    const auto again = library::migrateLegacyBookmarks(context, folder.path());
+    ASSERT_TRUE(QFile::rename(backup, legacy));
+    const auto again = migrate();
     EXPECT_EQ(again.outcome, LegacyMigrationOutcome::migrated);
     EXPECT_EQ(again.inserted, 0);
     EXPECT_EQ(again.alreadyPresent, 2);
     EXPECT_EQ(context.count(), 2);
     EXPECT_FALSE(QFile::exists(legacy));
-}
-
-TEST(LegacyMigrationTest, NoFolderOrNoFileDoesNothing) {
-    auto container = store::ModelContainer::openInMemory(Bookmark::schema());
-    ASSERT_TRUE(container.ok());
-    store::ModelContext& context = container.value()->mainContext();
-    EXPECT_EQ(library::migrateLegacyBookmarks(context, std::nullopt).outcome,
-              LegacyMigrationOutcome::noFile);
-    QTemporaryDir empty;
-    EXPECT_EQ(library::migrateLegacyBookmarks(context, empty.path()).outcome,
-              LegacyMigrationOutcome::noFile);
 }

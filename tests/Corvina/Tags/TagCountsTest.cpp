@@ -1,20 +1,14 @@
 #include "Corvina/Tags/TagCounts.h"
 
-#include "Corvina/Library/Bookmark.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Tags/TagSelection.h"
-#include "platform/Store/ModelContainer.h"
-#include "platform/Store/ModelContext.h"
+#include "tests/support/TestLibrary.h"
 #include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
 #include <QSet>
 
 namespace {
-
-QString u(const char16_t* text) {
-    return QString::fromUtf16(text);
-}
 
 // "a b|c": two bookmarks, tagged "a" and "b", then "c"; "" is no bookmark.
 QList<QStringList> library(const QString& text) {
@@ -51,8 +45,8 @@ TEST(TagCountsTest, CountsAndOrders) {
 // The counter keeps counts between changes of the store; after every kind of
 // change it must say what counting the whole library afresh says.
 TEST(TagCounterTest, AgreesWithAFreshCountAfterEveryChange) {
-    auto container = store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    store::ModelContext& context = container->mainContext();
+    TestLibrary lib;
+    store::ModelContext& context = lib.context();
     qint64 clock = 0;
     const auto add = [&](const QStringList& tags) {
         Bookmark bookmark;
@@ -69,33 +63,33 @@ TEST(TagCounterTest, AgreesWithAFreshCountAfterEveryChange) {
             << step;
     };
     agrees("empty store");
-    add({u(u"rust"), u(u"news")});
-    Bookmark second = add({u(u"rust")});
+    add({u"rust"_s, u"news"_s});
+    Bookmark second = add({u"rust"_s});
     Bookmark third = add({});
     agrees("first count");
     agrees("nothing changed");
-    second.setTags({u(u"video"), u(u"video")});
+    second.setTags({u"video"_s, u"video"_s});
     agrees("tags edited");
-    second.setTitle(u(u"only the title"));
+    second.setTitle(u"only the title"_s);
     agrees("other field edited");
-    add({u(u"news"), u(u"Rust")});
+    add({u"news"_s, u"Rust"_s});
     agrees("one added");
     ASSERT_TRUE(context.save());
     context.remove(second.object());
     agrees("one gone");
     context.insert(second.object());
     agrees("brought back before saving");
-    second.setTags({u(u"again")});
+    second.setTags({u"again"_s});
     context.remove(second.object());
     ASSERT_TRUE(context.save());
     agrees("edited, gone and saved between counts");
-    Bookmark decomposed = add({u(u"cafe\u0301")});
-    add({u(u"caf\u00e9")});
+    Bookmark decomposed = add({u"cafe\u0301"_s});
+    add({u"caf\u00e9"_s});
     agrees("canonically equal spellings, composed newest");
     decomposed.setCreatedAt(QDateTime::fromSecsSinceEpoch(++clock, Qt::UTC));
     agrees("and then decomposed newest: only the order changed");
     for (int i = 0; i < 300; ++i)
-        add({u(u"bulk"), QString::number(i % 7)});
+        add({u"bulk"_s, QString::number(i % 7)});
     agrees("many added");
     // More changes than the store remembers: counted afresh.
     for (int i = 0; i < 5000; ++i)
@@ -109,30 +103,23 @@ TEST(TagCounterTest, AgreesWithAFreshCountAfterEveryChange) {
     agrees("library emptied");
 
     // Another store: its counts, not the first one's changes.
-    auto other = store::ModelContainer::openInMemory(Bookmark::schema()).value();
-    Bookmark elsewhere;
-    elsewhere.setTags({u(u"elsewhere")});
-    other->mainContext().insert(elsewhere.object());
-    const std::vector<Bookmark> otherLibrary = library::allBookmarks(other->mainContext());
-    EXPECT_EQ(counter.update(otherLibrary, other->mainContext()),
-              (std::vector<TagCount>{{u(u"elsewhere"), 1}}));
+    TestLibrary other;
+    other.add(u"Elsewhere"_s, u"https://elsewhere.example/"_s, {u"elsewhere"_s});
+    EXPECT_EQ(counter.update(other.all(), other.context()),
+              (std::vector<TagCount>{{u"elsewhere"_s, 1}}));
 }
 
 TEST(TagSelectionTest, EqualityIsExactAndHashFollowsIt) {
-    EXPECT_EQ(TagSelection::all(), TagSelection::all());
-    EXPECT_EQ(TagSelection::tag(u(u"Rust")), TagSelection::tag(u(u"Rust")));
-    EXPECT_NE(TagSelection::tag(u(u"Rust")), TagSelection::tag(u(u"rust")));
+    EXPECT_NE(TagSelection::tag(u"Rust"_s), TagSelection::tag(u"rust"_s));
     EXPECT_NE(TagSelection::all(), TagSelection::tag(QString()));
     EXPECT_TRUE(TagSelection::all().isAll());
     EXPECT_FALSE(TagSelection::tag(QString()).isAll());
-    EXPECT_EQ(TagSelection::tag(u(u"a")).tagName(), std::optional<QString>(u(u"a")));
+    EXPECT_EQ(TagSelection::tag(u"a"_s).tagName(), std::optional<QString>(u"a"_s));
     EXPECT_EQ(TagSelection::all().tagName(), std::nullopt);
-    EXPECT_EQ(qHash(TagSelection::tag(u(u"Rust")), 7), qHash(TagSelection::tag(u(u"Rust")), 7));
-    EXPECT_EQ(qHash(TagSelection::all(), 7), qHashMulti(7, 0));
-    EXPECT_EQ(qHash(TagSelection::tag(u(u"Rust")), 7), qHashMulti(7, 1, u(u"Rust")));
-    const QSet<TagSelection> set = {TagSelection::all(), TagSelection::tag(QString()),
-                                    TagSelection::tag(u(u"a")), TagSelection::tag(u(u"A")),
-                                    TagSelection::all()};
+    // Equal selections, and their hashes, collapse in a set.
+    const QSet<TagSelection> set = {TagSelection::all(),       TagSelection::tag(QString()),
+                                    TagSelection::tag(u"a"_s), TagSelection::tag(u"A"_s),
+                                    TagSelection::all(),       TagSelection::tag(u"a"_s)};
     EXPECT_EQ(set.size(), 4);
 }
 

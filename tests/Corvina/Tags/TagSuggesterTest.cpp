@@ -41,16 +41,13 @@ public:
 
 private:
     static std::vector<std::pair<QString, Tag>> parse(QStringView told) {
-        static const QHash<QChar, Tag> kinds{{u'O', Tag::organizationName},
-                                             {u'P', Tag::personalName},
-                                             {u'L', Tag::placeName},
-                                             {u'N', Tag::noun},
-                                             {u'V', Tag::verb},
-                                             {u'A', Tag::adjective},
-                                             {u'W', Tag::otherWord}};
+        static const Tag kinds[] = {
+            Tag::organizationName, Tag::personalName, Tag::placeName, Tag::noun, Tag::verb,
+            Tag::adjective,        Tag::otherWord};
         std::vector<std::pair<QString, Tag>> tokens;
         for (const QStringView token : told.split(u' ', Qt::SkipEmptyParts))
-            tokens.emplace_back(token.chopped(2).toString(), kinds.value(token.back()));
+            tokens.emplace_back(token.chopped(2).toString(),
+                                kinds[QStringView(u"OPLNVAW").indexOf(token.back())]);
         return tokens;
     }
 
@@ -69,21 +66,21 @@ TEST(TagSuggesterTest, Suggests) {
 }
 
 TEST(TagSuggesterTest, JoinsNonEmptyFieldsAndTagsTwiceWithTheSchemesOptions) {
-    // Spaces are text.
-    const std::pair<QString, QString> fields[] = {{u"Title"_s, u"Description"_s},
-                                                  {{}, u"Description"_s},
-                                                  {u"Title"_s, {}},
-                                                  {u"  "_s, {}},
-                                                  {u"  "_s, u" "_s}};
-    const QString texts[] = {u"Title. Description"_s, u"Description"_s, u"Title"_s, u"  "_s,
-                             u"  .  "_s};
+    // Title, description, and the text tagged; spaces are text.
+    const std::tuple<QString, QString, QString> cases[] = {
+        {u"Title"_s, u"Description"_s, u"Title. Description"_s},
+        {{}, u"Description"_s, u"Description"_s},
+        {u"Title"_s, {}, u"Title"_s},
+        {u"  "_s, {}, u"  "_s},
+        {u"  "_s, u" "_s, u"  .  "_s},
+    };
     using nl::TagOption;
     const nl::TagOptions omit =
         TagOption::omitPunctuation | TagOption::omitWhitespace | TagOption::omitOther;
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
+    for (const auto& [title, description, text] : cases) {
         const FakeTagger tagger;
-        TagSuggester(tagger).suggest(fields[i].first, fields[i].second, std::nullopt, 6);
-        EXPECT_EQ(tagger.texts, QStringList({texts[i], texts[i]}));
+        TagSuggester(tagger).suggest(title, description, std::nullopt, 6);
+        EXPECT_EQ(tagger.texts, QStringList({text, text}));
         EXPECT_EQ(tagger.calls, (std::vector<std::pair<nl::TagScheme, nl::TagOptions>>{
                                     {nl::TagScheme::nameType, omit | TagOption::joinNames},
                                     {nl::TagScheme::lexicalClass, omit}}));

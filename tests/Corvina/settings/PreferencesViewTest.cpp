@@ -4,15 +4,16 @@
 #include "Corvina/Settings/SyncStatus.h"
 #include "Corvina/Settings/ToggleSwitch.h"
 #include "FakeAccountStatusProvider.h"
+#include "platform/Notifications/NotificationCenter.h"
 #include "shared/Preferences.h"
 #include "tests/support/Testing.h"
 
 #include <QLabel>
+#include <QThread>
 #include <memory>
 
 namespace {
 
-constexpr int kWait = 5000;
 const QString kAutofillTitle = u"Autofill link from clipboard"_s;
 const QString kFetchTitle = u"Auto-populate title and description"_s;
 
@@ -52,45 +53,44 @@ QString accountValue(const QWidget& view) {
 
 } // namespace
 
-TEST(PreferencesViewTest, FreshInstallHasBothSwitchesOnAndTogglingWritesTheKey) {
+// The settings window of a local-only build: no iCloud section, and two
+// switches, on for a fresh install, that write their keys and keep every view
+// on the same preferences in step.
+TEST(PreferencesViewTest, FreshLocalOnlySwitchesWriteTheirKeysAndStayInStep) {
     auto preferences = freshPreferences();
-    SyncStatus status(SyncStatus::Mode::localOnly);
+    FakeAccountStatusProvider provider;
+    SyncStatus status(SyncStatus::Mode::localOnly, &provider);
+    SettingsWindow window(*preferences, status);
+    EXPECT_EQ(window.windowTitle(), u"Settings"_s);
+    EXPECT_TRUE(texts(window).contains(u"General"_s));
+    EXPECT_FALSE(texts(window).contains(u"iCloud"_s));
+    EXPECT_EQ(window.findChild<QWidget*>(u"cloudSection"_s), nullptr);
+
     PreferencesView view(*preferences, status);
     ToggleSwitch* autofill = switchNamed(view, kAutofillTitle);
     ToggleSwitch* fetch = switchNamed(view, kFetchTitle);
     ASSERT_TRUE(autofill && fetch);
     EXPECT_TRUE(autofill->isChecked());
     EXPECT_TRUE(fetch->isChecked());
-
     QTest::mouseClick(autofill, Qt::LeftButton);
     EXPECT_TRUE(preferences->defaults().hasValue(Preferences::kAutofillFromClipboard));
     EXPECT_FALSE(preferences->autofillFromClipboard());
     EXPECT_TRUE(preferences->autoFetchMetadata());
-
     QTest::keyClick(fetch, Qt::Key_Space);
     EXPECT_FALSE(preferences->autoFetchMetadata());
-}
 
-TEST(PreferencesViewTest, TwoViewsOnTheSamePreferencesStayInStep) {
-    auto preferences = freshPreferences();
-    SyncStatus status(SyncStatus::Mode::localOnly);
-    PreferencesView first(*preferences, status);
     PreferencesView second(*preferences, status);
-    switchNamed(first, kFetchTitle)->click();
-    EXPECT_FALSE(switchNamed(second, kFetchTitle)->isChecked());
-    preferences->setAutofillFromClipboard(false);
-    EXPECT_FALSE(switchNamed(first, kAutofillTitle)->isChecked());
-    EXPECT_FALSE(switchNamed(second, kAutofillTitle)->isChecked());
-}
+    switchNamed(second, kFetchTitle)->click();
+    EXPECT_TRUE(fetch->isChecked());
+    preferences->setAutofillFromClipboard(true);
+    EXPECT_TRUE(autofill->isChecked());
+    EXPECT_TRUE(switchNamed(second, kAutofillTitle)->isChecked());
 
-TEST(PreferencesViewTest, LocalOnlyHasNoICloudSection) {
-    auto preferences = freshPreferences();
-    SyncStatus status(SyncStatus::Mode::localOnly);
-    SettingsWindow window(*preferences, status);
-    EXPECT_EQ(window.windowTitle(), u"Settings"_s);
-    EXPECT_TRUE(texts(window).contains(u"General"_s));
-    EXPECT_FALSE(texts(window).contains(u"iCloud"_s));
-    EXPECT_EQ(window.findChild<QWidget*>(u"cloudSection"_s), nullptr);
+    // Nor does it ever ask for the account.
+    status.refreshAccountStatus();
+    NotificationCenter::defaultCenter().post(AccountStatusProvider::kAccountChangedNotification);
+    EXPECT_TRUE(provider.requests.empty());
+    EXPECT_EQ(status.account(), SyncStatus::Account::unknown);
 }
 
 TEST(PreferencesViewTest, EnabledShowsEachAccountState) {
@@ -102,19 +102,31 @@ TEST(PreferencesViewTest, EnabledShowsEachAccountState) {
     EXPECT_EQ(accountValue(view), u"Checking…"_s);
     EXPECT_TRUE(texts(view).contains(u"Waiting for first sync…"_s));
 
-    const std::pair<CloudAccountStatus, const char*> states[] = {
-        {CloudAccountStatus::available, "Signed in"},
-        {CloudAccountStatus::noAccount, "Not signed into iCloud"},
-        {CloudAccountStatus::restricted, "Restricted by parental controls"},
-        {CloudAccountStatus::temporarilyUnavailable, "Temporarily unavailable"},
-        {CloudAccountStatus::couldNotDetermine, "Couldn't reach iCloud"},
-    };
+    // Answers come from another thread, as a cloud service's do; an error
+    // outweighs whatever status came with it.
+    const QString down = u"network down"_s;
+    const std::tuple<std::optional<CloudAccountStatus>, std::optional<QString>, const char*>
+        states[] = {
+            {CloudAccountStatus::available, std::nullopt, "Signed in"},
+            {CloudAccountStatus::unrecognised, std::nullopt, "Couldn't reach iCloud"},
+            {CloudAccountStatus::noAccount, std::nullopt, "Not signed into iCloud"},
+            {CloudAccountStatus::available, down, "Couldn't reach iCloud"},
+            {CloudAccountStatus::restricted, std::nullopt, "Restricted by parental controls"},
+            {std::nullopt, down, "Couldn't reach iCloud"},
+            {CloudAccountStatus::temporarilyUnavailable, std::nullopt, "Temporarily unavailable"},
+            {CloudAccountStatus::couldNotDetermine, std::nullopt, "Couldn't reach iCloud"},
+        };
     QSignalSpy changed(&status, &SyncStatus::accountChanged);
-    for (const auto& [cloud, text] : states) {
+    QThread* appliedOn = nullptr;
+    QObject::connect(&status, &SyncStatus::accountChanged,
+                     [&] { appliedOn = QThread::currentThread(); });
+    for (const auto& [cloud, error, text] : states) {
+        SCOPED_TRACE(text);
         status.refreshAccountStatus();
-        provider.answer(provider.requests.size() - 1, cloud);
-        ASSERT_TRUE(changed.wait(kWait));
+        provider.answer(provider.requests.size() - 1, cloud, error);
+        ASSERT_TRUE(changed.wait(5000));
         EXPECT_EQ(accountValue(view), QString::fromUtf8(text));
+        EXPECT_EQ(appliedOn, QThread::currentThread());
     }
 }
 
@@ -122,6 +134,8 @@ TEST(PreferencesViewTest, SyncingRowHidesAFailedEventUntilSyncingStops) {
     auto preferences = freshPreferences();
     SyncStatus status(SyncStatus::Mode::enabled);
     PreferencesView view(*preferences, status);
+    status.refreshAccountStatus(); // with no one to ask
+    EXPECT_EQ(accountValue(view), u"Couldn't reach iCloud"_s);
     status.setLastEventKind(u"Sync"_s);
     status.setLastEventDate(QDateTime::currentDateTime().addSecs(-5 * 60));
     status.setLastEventSucceeded(false);
@@ -129,18 +143,17 @@ TEST(PreferencesViewTest, SyncingRowHidesAFailedEventUntilSyncingStops) {
     status.setSyncing(true);
 
     QStringList shown = texts(view);
-    EXPECT_TRUE(shown.contains(u"Status"_s));
-    EXPECT_TRUE(shown.contains(u"Sync…"_s));
+    EXPECT_TRUE(shown.contains(u"Status"_s) && shown.contains(u"Sync…"_s))
+        << shown.join(u'|').toStdString();
     EXPECT_FALSE(shown.contains(u"Sync issue"_s));
     EXPECT_NE(view.findChild<BusyIndicator*>(), nullptr);
 
     status.setSyncing(false);
     shown = texts(view);
     EXPECT_EQ(view.findChild<BusyIndicator*>(), nullptr);
-    EXPECT_TRUE(shown.contains(u"Last sync"_s));
-    EXPECT_TRUE(shown.contains(u"5 minutes ago"_s));
-    EXPECT_TRUE(shown.contains(u"Sync issue"_s));
-    EXPECT_TRUE(shown.contains(u"Quota exceeded."_s));
+    for (const QString& text :
+         {u"Last sync"_s, u"5 minutes ago"_s, u"Sync issue"_s, u"Quota exceeded."_s})
+        EXPECT_TRUE(shown.contains(text)) << text.toStdString();
 
     status.setLastErrorMessage(std::nullopt);
     EXPECT_FALSE(texts(view).contains(u"Sync issue"_s));

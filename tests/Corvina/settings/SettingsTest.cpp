@@ -7,7 +7,6 @@
 #include "tests/support/Testing.h"
 
 #include <QStandardPaths>
-#include <QThread>
 
 using Account = SyncStatus::Account;
 
@@ -50,70 +49,7 @@ TEST(RelativeDateTest, NamesTheLargestWholeUnit) {
             << row.where;
 }
 
-TEST(SyncStatusTest, LocalOnlyNeverAsksAndEnabledWithoutProviderCannotDetermine) {
-    FakeAccountStatusProvider provider;
-    SyncStatus local(SyncStatus::Mode::localOnly, &provider);
-    QSignalSpy changed(&local, &SyncStatus::accountChanged);
-    local.refreshAccountStatus();
-    NotificationCenter::defaultCenter().post(AccountStatusProvider::kAccountChangedNotification);
-    EXPECT_TRUE(provider.requests.empty());
-    EXPECT_EQ(local.account(), Account::unknown);
-    EXPECT_EQ(changed.count(), 0);
-
-    SyncStatus alone(SyncStatus::Mode::enabled);
-    alone.refreshAccountStatus();
-    EXPECT_EQ(alone.account(), Account::couldNotDetermine);
-}
-
-TEST(SyncStatusTest, AnswersFromAnotherThreadLandOnTheMainThread) {
-    const struct {
-        std::optional<CloudAccountStatus> status;
-        std::optional<QString> error;
-        Account expected;
-    } cases[] = {
-        {CloudAccountStatus::available, std::nullopt, Account::available},
-        {CloudAccountStatus::noAccount, std::nullopt, Account::noAccount},
-        {CloudAccountStatus::restricted, std::nullopt, Account::restricted},
-        {CloudAccountStatus::temporarilyUnavailable, std::nullopt, Account::temporarilyUnavailable},
-        {CloudAccountStatus::couldNotDetermine, std::nullopt, Account::couldNotDetermine},
-        {CloudAccountStatus::unrecognised, std::nullopt, Account::couldNotDetermine},
-        // An error outweighs whatever status came with it.
-        {CloudAccountStatus::available, u"network down"_s, Account::couldNotDetermine},
-        {std::nullopt, u"network down"_s, Account::couldNotDetermine},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.expected));
-        FakeAccountStatusProvider provider;
-        SyncStatus status(SyncStatus::Mode::enabled, &provider);
-        QThread* appliedOn = nullptr;
-        QObject::connect(&status, &SyncStatus::accountChanged,
-                         [&] { appliedOn = QThread::currentThread(); });
-        QSignalSpy changed(&status, &SyncStatus::accountChanged);
-        status.refreshAccountStatus();
-        ASSERT_EQ(provider.requests.size(), 1u);
-        provider.answer(0, c.status, c.error);
-        ASSERT_TRUE(changed.wait(5000));
-        EXPECT_EQ(status.account(), c.expected);
-        EXPECT_EQ(appliedOn, QThread::currentThread());
-    }
-}
-
-TEST(SyncStatusTest, TheAnswerThatFinishesLastWins) {
-    FakeAccountStatusProvider provider;
-    SyncStatus status(SyncStatus::Mode::enabled, &provider);
-    QSignalSpy changed(&status, &SyncStatus::accountChanged);
-    status.refreshAccountStatus();
-    status.refreshAccountStatus();
-    ASSERT_EQ(provider.requests.size(), 2u);
-    // The later request answers first; the earlier one's late answer decides.
-    provider.answer(1, CloudAccountStatus::available);
-    provider.answer(0, CloudAccountStatus::noAccount);
-    while (changed.count() < 2)
-        ASSERT_TRUE(changed.wait(5000));
-    EXPECT_EQ(status.account(), Account::noAccount);
-}
-
-TEST(SyncStatusTest, NothingReachesADestroyedStatus) {
+TEST(SyncStatusTest, NothingReachesADestroyedStatusAndTheLastAnswerWins) {
     FakeAccountStatusProvider provider;
     auto doomed = std::make_unique<SyncStatus>(SyncStatus::Mode::enabled, &provider);
     doomed->refreshAccountStatus();
@@ -123,12 +59,18 @@ TEST(SyncStatusTest, NothingReachesADestroyedStatus) {
     provider.answer(0, CloudAccountStatus::available);
     NotificationCenter::defaultCenter().post(AccountStatusProvider::kAccountChangedNotification);
     EXPECT_EQ(provider.requests.size(), 2u);
-    // Answers are delivered in order, so once this one lands the other has been handled.
+    // Answers are delivered in order, so once these land the other has been
+    // handled. Of two answers, the one that finishes last wins, the earlier
+    // request's late answer here.
     SyncStatus witness(SyncStatus::Mode::enabled, &provider);
     QSignalSpy changed(&witness, &SyncStatus::accountChanged);
     witness.refreshAccountStatus();
-    provider.answer(provider.requests.size() - 1, CloudAccountStatus::restricted);
-    ASSERT_TRUE(changed.wait(5000));
+    witness.refreshAccountStatus();
+    const std::size_t later = provider.requests.size() - 1;
+    provider.answer(later, CloudAccountStatus::available);
+    provider.answer(later - 1, CloudAccountStatus::restricted);
+    while (changed.count() < 2)
+        ASSERT_TRUE(changed.wait(5000));
     EXPECT_EQ(witness.account(), Account::restricted);
 }
 
