@@ -39,7 +39,7 @@ TEST(EndToEndTest, ASharedPageIsListed) {
         ShareViewController sheet(&context, fetcher, preferences);
         QSignalSpy fetched(&sheet, &ShareViewController::metadataFetchFinished);
         sheet.viewDidAppear();
-        ASSERT_TRUE(fetched.wait(5000));
+        ASSERT_TRUE(fetched.wait(testenv::kPatience));
         ASSERT_EQ(sheet.titleText(), u"Quiet tools");
         // The user's note keeps its trailing blank lines.
         sheet.descriptionTextEdited(u"Mine\n\n"_s);

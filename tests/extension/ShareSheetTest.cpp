@@ -31,7 +31,7 @@ protected:
         QSignalSpy loaded(&dropslip->controller(), &ShareViewController::sharedItemsLoaded);
         dropslip->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dropslip->sheet()));
-        EXPECT_TRUE(loaded.wait(5000));
+        EXPECT_TRUE(loaded.wait(testenv::kPatience));
         return *dropslip;
     }
 

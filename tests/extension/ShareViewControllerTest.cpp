@@ -61,7 +61,7 @@ protected:
         controller = std::make_unique<ShareViewController>(context.get(), fetcher, preferences);
         QSignalSpy loaded(controller.get(), &ShareViewController::sharedItemsLoaded);
         controller->viewDidAppear();
-        EXPECT_TRUE(loaded.wait(5000));
+        EXPECT_TRUE(loaded.wait(testenv::kPatience));
         return *controller;
     }
 
@@ -80,7 +80,7 @@ TEST_F(ShareViewControllerTest, ASharedPageIsFilledAndThenFetched) {
     EXPECT_TRUE(sheet.isSaveEnabled());
     EXPECT_TRUE(sheet.isSpinning());
     QSignalSpy fetched(&sheet, &ShareViewController::metadataFetchFinished);
-    ASSERT_TRUE(fetched.wait(5000));
+    ASSERT_TRUE(fetched.wait(testenv::kPatience));
     EXPECT_FALSE(sheet.isSpinning());
     EXPECT_EQ(sheet.titleText(), u"Fetched title"_s);
     EXPECT_EQ(sheet.descriptionText(), u"Fetched description"_s);

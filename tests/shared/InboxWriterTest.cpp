@@ -108,7 +108,7 @@ TEST_F(InboxWriterTest, AWriterKilledMidWriteLeavesNoTornEntry) {
         QProcess child;
         child.start(QStringLiteral(INBOX_WRITER_CHILD), {});
         ASSERT_TRUE(child.waitForStarted(5000) && child.waitForReadyRead(5000));
-        const QDeadlineTimer deadline(5000);
+        const QDeadlineTimer deadline(testenv::kPatience);
         while (entries().isEmpty() && !deadline.hasExpired())
             QThread::usleep(50);
         child.kill();

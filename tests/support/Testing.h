@@ -17,6 +17,11 @@ using namespace std::chrono_literals;
 
 namespace testenv {
 
+// How long a test waits for something that must happen, in milliseconds:
+// long enough that a loaded machine or a sanitizer build is never taken for a
+// fault. Only a failing test waits this long.
+constexpr int kPatience = 30'000;
+
 // Writes `bytes` to `path`, making its folder; returns the path.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

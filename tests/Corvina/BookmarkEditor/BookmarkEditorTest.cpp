@@ -139,7 +139,7 @@ TEST_F(BookmarkEditorTest, FetchWaitsUntilTheAddressStopsChanging) {
     QElapsedTimer sinceTyping;
     sinceTyping.start();
     QSignalSpy received(&server, &testhttp::LocalHttpServer::requestReceived);
-    ASSERT_TRUE(received.wait(5000));
+    ASSERT_TRUE(received.wait(testenv::kPatience));
     EXPECT_GE(sinceTyping.elapsed(), kDelay.count() * 3 / 4); // coarse timers may be early
     EXPECT_EQ(server.requests().first().path, kPagePath);
     expectRequests(1);
@@ -173,7 +173,7 @@ TEST_F(BookmarkEditorTest, LateAnswersTouchNothing) {
         auto editor = open();
         QSignalSpy received(&server, &testhttp::LocalHttpServer::requestReceived);
         editor->linkField()->setText(u"https://slow.test/a"_s);
-        ASSERT_TRUE(received.wait(5000));
+        ASSERT_TRUE(received.wait(testenv::kPatience));
         EXPECT_TRUE(editor->spinner()->isSpinning());
         c.whileInFlight(*editor);
         EXPECT_TRUE(
@@ -181,7 +181,7 @@ TEST_F(BookmarkEditorTest, LateAnswersTouchNothing) {
         // A second request for the slow page is answered after the first.
         std::unique_ptr<QNetworkReply> probe(
             network.get(QNetworkRequest(QUrl(u"https://slow.test/a"_s))));
-        ASSERT_TRUE(QSignalSpy(probe.get(), &QNetworkReply::finished).wait(5000));
+        ASSERT_TRUE(QSignalSpy(probe.get(), &QNetworkReply::finished).wait(testenv::kPatience));
         QCoreApplication::processEvents();
         EXPECT_EQ(editor->controller().title(), c.expectedTitle);
         EXPECT_NE(editor->controller().descriptionText(), u"Slow text"_s);
@@ -199,7 +199,7 @@ TEST_F(BookmarkEditorTest, TypedTextWinsOverFetchedText) {
         QTest::keyClicks(editor->descriptionField(), u"My own note"_s);
         QSignalSpy fetching(&editor->controller(), &BookmarkEditorController::fetchingChanged);
         editor->linkField()->setText(kPage);
-        ASSERT_TRUE(fetching.wait(5000));
+        ASSERT_TRUE(fetching.wait(testenv::kPatience));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !editor->controller().isFetching(); }, 5000));
         EXPECT_EQ(editor->titleField()->text(), expected);
         EXPECT_EQ(editor->descriptionField()->toPlainText(), u"My own note"_s);

@@ -61,7 +61,7 @@ TEST_F(BookmarkRowDelegateTest, IconsComeFromTheDiskCacheOnceAndOnReady) {
     option.rect = QRect(0, 0, 480, 60);
     delegate.paint(&painter, option, model.index(0));
     delegate.paint(&painter, option, model.index(0));
-    ASSERT_TRUE(arrived.wait(5000));
+    ASSERT_TRUE(arrived.wait(testenv::kPatience));
     EXPECT_EQ(arrived.size(), 1);
     EXPECT_TRUE(icons.memoryIcon(u"cached.example"_s).has_value());
 

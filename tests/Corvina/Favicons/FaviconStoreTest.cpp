@@ -299,7 +299,7 @@ TEST_F(FaviconStoreTest, PrefetchRunsAtMostLimitAtATimeInChunks) {
     QSignalSpy progress(job, &FaviconPrefetch::progress);
     QSignalSpy finished(job, &FaviconPrefetch::finished);
     EXPECT_EQ(job->total(), 7);
-    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(finished.wait(testenv::kPatience));
     EXPECT_EQ(progress.size(), 7);
     EXPECT_EQ(progress.last().at(0).toInt(), 7);
     EXPECT_EQ(server.requests().size(), 7);

@@ -19,7 +19,7 @@ Bookmark bookmark(const QString& url, const QString& title, int createdSecond) {
 }
 
 bool finishes(const QFuture<void>& future) {
-    const QDeadlineTimer deadline(10'000);
+    const QDeadlineTimer deadline(testenv::kPatience);
     while (!future.isFinished() && !deadline.hasExpired())
         QThread::msleep(2);
     return future.isFinished();
@@ -97,7 +97,7 @@ TEST_F(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
         }
     });
     QFuture<void> last;
-    constexpr int kRewrites = 150;
+    constexpr int kRewrites = 40;
     for (int round = 1; round <= kRewrites; ++round) {
         bookmarks[round].setTitle(u"round %1"_s.arg(round));
         last = rebuildDuplicateIndex(context);
@@ -110,5 +110,6 @@ TEST_F(DuplicateIndexWriterTest, AReaderNeverSeesATornFile) {
     EXPECT_EQ(torn, 0);
     EXPECT_GT(complete, 0);
     // Overlapping rebuilds end with the newest one.
-    EXPECT_EQ(indexed().value(u"https://site150.example/page?"_s), u"round 150"_s);
+    EXPECT_EQ(indexed().value(u"https://site%1.example/page?"_s.arg(kRewrites)),
+              u"round %1"_s.arg(kRewrites));
 }

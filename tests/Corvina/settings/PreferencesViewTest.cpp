@@ -124,7 +124,7 @@ TEST(PreferencesViewTest, EnabledShowsEachAccountState) {
         SCOPED_TRACE(text);
         status.refreshAccountStatus();
         provider.answer(provider.requests.size() - 1, cloud, error);
-        ASSERT_TRUE(changed.wait(5000));
+        ASSERT_TRUE(changed.wait(testenv::kPatience));
         EXPECT_EQ(accountValue(view), QString::fromUtf8(text));
         EXPECT_EQ(appliedOn, QThread::currentThread());
     }

@@ -70,7 +70,7 @@ TEST(SyncStatusTest, NothingReachesADestroyedStatusAndTheLastAnswerWins) {
     provider.answer(later, CloudAccountStatus::available);
     provider.answer(later - 1, CloudAccountStatus::restricted);
     while (changed.count() < 2)
-        ASSERT_TRUE(changed.wait(5000));
+        ASSERT_TRUE(changed.wait(testenv::kPatience));
     EXPECT_EQ(witness.account(), Account::restricted);
 }
 

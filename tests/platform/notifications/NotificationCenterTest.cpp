@@ -38,7 +38,7 @@ TEST(NotificationCenterTest, DeliversByNameOnTheObserversThreadAtOnceFromThatThr
         center.post(u"quillan.favicon.ready"_s, {}, {{u"host"_s, u"example.com"_s}});
     }));
     poster->start();
-    ASSERT_TRUE(poster->wait(5000));
+    ASSERT_TRUE(poster->wait(testenv::kPatience));
     EXPECT_TRUE(QTest::qWaitFor([&] { return observedOn != nullptr; }, 5000));
     EXPECT_EQ(observedOn, QThread::currentThread());
     EXPECT_EQ(info.value(u"host"_s).toString(), u"example.com"_s);

@@ -190,7 +190,7 @@ TEST_F(StoreTest, ChangesAreAnnouncedOncePerTurnAndNamedOnceEach) {
     for (int i = 0; i < 1000; ++i)
         edited.setValue(kList, QStringList{QString::number(i)});
     EXPECT_EQ(spy.count(), 0);
-    ASSERT_TRUE(spy.wait(2000));
+    ASSERT_TRUE(spy.wait(testenv::kPatience));
     EXPECT_EQ(spy.count(), 1);
     const quint64 seen = context.changeCount();
     std::vector<ModelObject> list = context.fetch({kWhen});
@@ -310,7 +310,7 @@ TEST_F(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
         EXPECT_TRUE(deleted.isDeleted());
         ASSERT_TRUE(write->commit());
     }
-    EXPECT_TRUE(changed.wait(2000));
+    EXPECT_TRUE(changed.wait(testenv::kPatience));
     EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
     EXPECT_EQ(names(openFile(file(u"shared.store"_s))->mainContext().fetch({kWhen})), expected);
 }

@@ -64,7 +64,7 @@ TEST(UpdateCheckerTest, ReportsWhatTheServerDid) {
         checker.setTimeout(timeout);
         QSignalSpy spy(&checker, &UpdateChecker::finished);
         EXPECT_TRUE(checker.check());
-        EXPECT_TRUE(spy.wait(5000));
+        EXPECT_TRUE(spy.wait(testenv::kPatience));
         QTest::qWait(20); // room for a second report, which must not come
         EXPECT_EQ(spy.count(), 1);
         EXPECT_FALSE(checker.isChecking());
@@ -136,7 +136,7 @@ TEST(UpdaterControllerTest, PresentsOneAlertPerCommandAndIgnoresCommandsWhileChe
     controller.checkForUpdates();
     controller.checkForUpdates();
     EXPECT_TRUE(controller.isChecking());
-    ASSERT_TRUE(checking.wait(5000));
+    ASSERT_TRUE(checking.wait(testenv::kPatience));
     ASSERT_EQ(checking.size(), 2);
     EXPECT_TRUE(checking[0][0].toBool());
     EXPECT_FALSE(checking[1][0].toBool());
@@ -144,7 +144,7 @@ TEST(UpdaterControllerTest, PresentsOneAlertPerCommandAndIgnoresCommandsWhileChe
     EXPECT_EQ(presenter.shown[0].status, Status::updateAvailable);
     // Once answered, the next command checks again.
     controller.checkForUpdates();
-    ASSERT_TRUE(checking.wait(5000));
+    ASSERT_TRUE(checking.wait(testenv::kPatience));
     EXPECT_EQ(presenter.shown.size(), 2);
     EXPECT_EQ(server.requests().size(), 2);
     // The built-in feed and version are usable.
