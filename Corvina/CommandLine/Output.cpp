@@ -1,10 +1,9 @@
 #include "Corvina/CommandLine/Output.h"
-#include "platform/Core/SystemError.h"
 
+#include "platform/Core/SystemError.h"
 #include "platform/Folders/AtomicWrite.h"
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace {

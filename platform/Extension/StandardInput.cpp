@@ -1,9 +1,9 @@
 #include "platform/Extension/StandardInput.h"
+
 #include "platform/Core/SystemError.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 StandardInput::StandardInput(int fd, qsizetype maxBytes, QObject* parent)

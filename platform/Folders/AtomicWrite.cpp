@@ -1,11 +1,11 @@
 #include "platform/Folders/AtomicWrite.h"
+
 #include "platform/Core/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,18 +109,19 @@ Result<void, QString> writeAtomically(const QString& path, const QByteArray& byt
         ::unlink(temporary.constData());
         return Failure{systemErrorMessage(error)};
     }
-    if (durability == Durability::synced) {
-        // The rename itself lives in the folder; without this a power cut
-        // can bring the old file back.
-        const QByteArray folder =
-            QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
-        const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folderFd >= 0) {
-            (void)::fsync(folderFd);
-            ::close(folderFd);
-        }
-    }
+    // Without this a power cut can bring the old file back.
+    if (durability == Durability::synced)
+        syncFolderOf(target);
     return {};
+}
+
+void syncFolderOf(const QByteArray& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
 }
 
 } // namespace folders

@@ -26,4 +26,9 @@ Result<void, QString> writeAtomically(const QString& path, const QByteArray& byt
 // interruptions; false, with errno set, when a write fails.
 bool writeAll(int fd, QByteArrayView bytes);
 
+// Flushes the folder holding `path` (an encoded file name) to the disk: a
+// rename or link into it lives in the folder, and without this a power cut
+// can undo it. Best effort; a folder that cannot be opened is left as it is.
+void syncFolderOf(const QByteArray& path);
+
 } // namespace folders

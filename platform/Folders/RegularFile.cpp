@@ -1,10 +1,10 @@
 #include "platform/Folders/RegularFile.h"
+
 #include "platform/Core/SystemError.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

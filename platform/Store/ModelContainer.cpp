@@ -1,7 +1,8 @@
 #include "platform/Store/ModelContainer.h"
-#include "platform/Core/SystemError.h"
 
 #include "platform/Core/FaultPoint.h"
+#include "platform/Core/SystemError.h"
+#include "platform/Folders/AtomicWrite.h"
 #include "platform/Store/Sqlite.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -147,15 +147,6 @@ Result<void, StoreError> useWriteAheadLog(SqliteDatabase& database) {
     return database.exec("PRAGMA synchronous = NORMAL");
 }
 
-void syncFolderOf(const QByteArray& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
-}
-
 const QString kCreatingMarker = QStringLiteral(".creating-");
 
 // Files a creation killed half-way left behind: ".<name>.creating-<pid>"
@@ -223,7 +214,7 @@ Result<void, StoreError> createAtomically(const QString& path, const EntitySchem
         (void)::unlink((temporaryName + suffix).constData());
     if (linked != 0 && error != EEXIST)
         return Failure{StoreError{StoreError::Code::cannotOpen, systemErrorMessage(error)}};
-    syncFolderOf(finalName);
+    folders::syncFolderOf(finalName);
     return {};
 }
 
