@@ -61,9 +61,7 @@ void LibraryKeeper::retry() {
 void LibraryKeeper::settle(const std::optional<store::StoreError>& error) {
     const bool waiting = error && (m_inboxPending || m_context.hasChanges());
     if (waiting) {
-        if (m_timer.isActive())
-            m_timer.stop();
-        m_timer.start(m_delay);
+        m_timer.start(m_delay); // restarts a running timer
         m_delay = std::min(m_delay * 2, kLastRetry);
     } else {
         m_delay = kFirstRetry;
