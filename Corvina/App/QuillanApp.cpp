@@ -110,14 +110,8 @@ LibraryWindow* QuillanApp::openWindow() {
     connect(window, &LibraryWindow::startWorkRequested, this, [this] { runWindowWork(false); });
     connect(window, &LibraryWindow::activationWorkRequested, this, [this] { runWindowWork(true); });
     window->watchSaving(*m_keeper);
-    window->setCloseGuard([this, window] {
-        m_windows.removeAll(nullptr);
-        const bool last = std::none_of(m_windows.cbegin(), m_windows.cend(),
-                                       [window](const QPointer<LibraryWindow>& other) {
-                                           return other != window && other->isVisible();
-                                       });
-        return !last || mayCloseLastWindow(window);
-    });
+    window->setCloseGuard(
+        [this, window] { return anyWindowShown(window) || mayCloseLastWindow(window); });
     Q_EMIT windowOpened(window);
     window->show();
     return window;
@@ -137,6 +131,14 @@ void QuillanApp::runWindowWork(bool activation) {
     m_keeper->runInboxWork();
     if (activation)
         m_syncStatus->refreshAccountStatus();
+}
+
+bool QuillanApp::anyWindowShown(const LibraryWindow* except) {
+    m_windows.removeAll(nullptr);
+    return std::any_of(m_windows.cbegin(), m_windows.cend(),
+                       [except](const QPointer<LibraryWindow>& window) {
+                           return window != except && window->isVisible();
+                       });
 }
 
 bool QuillanApp::mayCloseLastWindow(QWidget* window) {
@@ -174,13 +176,9 @@ bool QuillanApp::mayCloseLastWindow(QWidget* window) {
 
 void QuillanApp::quit() {
     QApplication::closeAllWindows();
-    m_windows.removeAll(nullptr);
     // A window that kept its changes by refusing to close keeps the program.
-    for (const QPointer<LibraryWindow>& window : std::as_const(m_windows)) {
-        if (window->isVisible())
-            return;
-    }
-    QApplication::quit();
+    if (!anyWindowShown())
+        QApplication::quit();
 }
 
 void QuillanApp::openSettings() {

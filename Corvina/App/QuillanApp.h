@@ -69,6 +69,8 @@ public:
     void newBookmark();
     static void focusSearch();
     LibraryKeeper& keeper() { return *m_keeper; }
+    // Whether a library window other than `except` is on screen.
+    bool anyWindowShown(const LibraryWindow* except = nullptr);
     // Whether the last library window may close now: true when nothing
     // unsaved would be lost, or the user chose to drop it. Asks over
     // `window` when a save fails.
