@@ -4,6 +4,7 @@
 #include "Corvina/App/EmptyStateView.h"
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
 #include "Corvina/BookmarkEditor/TagCompletion.h"
+#include "Corvina/BookmarkRow/BookmarkListView.h"
 #include "Corvina/BookmarkRow/BookmarkRowDelegate.h"
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/LibraryList/DroppedLink.h"
@@ -16,7 +17,9 @@
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
-#include <QListView>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,8 +40,8 @@ static_assert(int(BookmarkListModel::NoteRole) == int(BookmarkRowDelegate::NoteR
 constexpr int kSidebarMinimum = 180;
 constexpr int kSidebarIdeal = 220;
 constexpr int kSidebarMaximum = 320;
-// Rows measured per turn of the event loop while the list is laid out.
-constexpr int kListLayoutBatch = 200;
+// Opening more than this many pages at once is asked first.
+constexpr qsizetype kOpenWithoutAsking = 10;
 
 // The accent-coloured outline shown while a drag the window accepts hovers over the list.
 class DropOutline : public QWidget {
@@ -77,28 +80,26 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     m_sidebar->setMaximumWidth(kSidebarMaximum);
     split->addWidget(m_sidebar);
 
-    m_list = new QListView(split);
+    m_list = new BookmarkListView(split);
     m_list->setObjectName(u"bookmarkList"_s);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // Rows differ in height, so laying out a list means measuring every row:
-    // in batches, the first screenful shows at once and the rest is measured
-    // while the window is idle.
-    m_list->setLayoutMode(QListView::Batched);
-    m_list->setBatchSize(kListLayoutBatch);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setIdentityRole(BookmarkListModel::IdRole);
     m_delegate = new BookmarkRowDelegate(services.favicons, services.preferences, m_list);
     m_list->setItemDelegate(m_delegate);
     m_delegate->attach(*m_list);
-    // Last, so that the rows are measured once, in batches, by the final delegate.
     m_list->setModel(m_model);
     split->addWidget(m_list);
     split->setStretchFactor(1, 1);
     split->setSizes({kSidebarIdeal, 680});
 
     m_emptyState = new EmptyStateView(m_list);
+    m_noMatch = new QLabel(m_list);
+    m_noMatch->setObjectName(u"noMatch"_s);
+    m_noMatch->setAlignment(Qt::AlignCenter);
+    m_noMatch->setWordWrap(true);
+    m_noMatch->setTextFormat(Qt::PlainText);
+    m_noMatch->setForegroundRole(QPalette::PlaceholderText);
+    m_noMatch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_noMatch->hide();
     m_dropOutline = new DropOutline(m_list);
     m_dropOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dropOutline->hide();
@@ -108,20 +109,32 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
         m_model->setSelection(m_selection);
         Q_EMIT windowTitleChanged(windowTitle());
     });
-    connect(m_model, &BookmarkListModel::identityChanged, m_list, &QListView::scrollToTop);
+    connect(m_model, &BookmarkListModel::identityChanged, m_list, [this] {
+        m_list->selectionModel()->clear();
+        m_list->scrollToTop();
+    });
     connect(m_model, &BookmarkListModel::libraryChanged, this, &ContentView::libraryChanged);
-    connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, signal, this, &ContentView::listChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ContentView::listChanged);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (const auto bookmark = m_model->bookmarkFor(index))
             openInBrowser(*bookmark);
     });
+    connect(m_list, &BookmarkListView::openRequested, this, &ContentView::openSelected);
+    connect(m_list, &BookmarkListView::editRequested, this, &ContentView::editCurrent);
+    connect(m_list, &BookmarkListView::deleteRequested, this, &ContentView::removeSelected);
+    connect(m_list, &BookmarkListView::copyRequested, this, &ContentView::copySelected);
+    connect(m_list, &BookmarkListView::leaveRequested, this, &ContentView::leaveListRequested);
     connect(m_delegate, &BookmarkRowDelegate::editRequested, this,
             [this](const QModelIndex& index) {
                 if (const auto bookmark = m_model->bookmarkFor(index))
                     edit(*bookmark);
             });
-    connect(m_list, &QListView::customContextMenuRequested, this, &ContentView::showContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ContentView::showContextMenu);
     observeRequests();
     libraryChanged();
+    listChanged();
 }
 
 ContentView::~ContentView() = default;
@@ -164,8 +177,18 @@ void ContentView::libraryChanged() {
     m_emptyState->setVisible(m_model->libraryIsEmpty());
 }
 
+void ContentView::listChanged() {
+    const QString query = m_model->query().trimmed();
+    const bool noMatch = m_model->rowCount() == 0 && !m_model->libraryIsEmpty() && !query.isEmpty();
+    if (noMatch)
+        m_noMatch->setText(tr("No bookmarks match \u201C%1\u201D").arg(query));
+    m_noMatch->setVisible(noMatch);
+    Q_EMIT listedCountChanged(m_model->rowCount());
+}
+
 void ContentView::setQuery(const QString& query) {
     m_model->setQuery(query);
+    listChanged();
 }
 
 QString ContentView::windowTitle() const {
@@ -233,13 +256,88 @@ void ContentView::openInBrowser(const Bookmark& bookmark) {
 }
 
 void ContentView::remove(const Bookmark& bookmark) {
-    if (bookmark.object().isDeleted())
-        return;
-    m_services.context.remove(bookmark.object());
+    removeBookmarks({bookmark});
+}
+
+void ContentView::removeBookmarks(const std::vector<Bookmark>& bookmarks) {
+    bool any = false;
+    for (const Bookmark& bookmark : bookmarks) {
+        if (bookmark.object().isDeleted())
+            continue;
+        m_services.context.remove(bookmark.object());
+        any = true;
+    }
     // The store has no saving of its own; a deletion that only sat in the
     // context would come back at the next start. A failed save keeps it
     // there for the next one.
-    (void)m_services.context.save();
+    if (any)
+        (void)m_services.context.save();
+}
+
+std::vector<Bookmark> ContentView::selectedBookmarks() const {
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<Bookmark> bookmarks;
+    bookmarks.reserve(std::size_t(rows.size()));
+    for (const QModelIndex& index : std::as_const(rows)) {
+        if (auto bookmark = m_model->bookmarkFor(index))
+            bookmarks.push_back(std::move(*bookmark));
+    }
+    return bookmarks;
+}
+
+void ContentView::focusList() {
+    if (m_model->rowCount() == 0)
+        return;
+    QItemSelectionModel* selection = m_list->selectionModel();
+    if (!m_list->currentIndex().isValid() || !selection->hasSelection())
+        selection->setCurrentIndex(m_model->index(0), QItemSelectionModel::ClearAndSelect);
+    m_list->scrollTo(m_list->currentIndex());
+    m_list->setFocus(Qt::TabFocusReason);
+}
+
+void ContentView::openSelected() {
+    const std::vector<Bookmark> bookmarks = selectedBookmarks();
+    if (qsizetype(bookmarks.size()) > kOpenWithoutAsking) {
+        QMessageBox box(QMessageBox::Question,
+                        tr("Open %1 Bookmarks?").arg(QLocale().toString(qsizetype(bookmarks.size()))),
+                        tr("Each opens in your browser."), QMessageBox::NoButton, window());
+        QPushButton* open = box.addButton(tr("Open All"), QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() != open)
+            return;
+    }
+    for (const Bookmark& bookmark : bookmarks)
+        openInBrowser(bookmark);
+}
+
+void ContentView::editCurrent() {
+    if (const auto bookmark = m_model->bookmarkFor(m_list->currentIndex()))
+        edit(*bookmark);
+}
+
+void ContentView::removeSelected() {
+    removeBookmarks(selectedBookmarks());
+}
+
+void ContentView::copySelected() {
+    const std::vector<Bookmark> bookmarks = selectedBookmarks();
+    if (bookmarks.empty())
+        return;
+    QStringList lines;
+    QList<QUrl> urls;
+    for (const Bookmark& bookmark : bookmarks) {
+        lines << bookmark.urlString();
+        urls << QUrl(bookmark.urlString());
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls); // text/uri-list
+    data->setText(lines.join(u'\n'));
+    QApplication::clipboard()->setMimeData(data);
 }
 
 void ContentView::fetchAllFavicons() {
@@ -252,33 +350,40 @@ void ContentView::fetchAllFavicons() {
 
 void ContentView::showContextMenu(const QPoint& position) {
     const QModelIndex index = m_list->indexAt(position);
-    const std::optional<Bookmark> bookmark = m_model->bookmarkFor(index);
-    if (!bookmark)
+    if (!m_model->bookmarkFor(index))
         return;
-    // The row is looked up again when an action runs: the store may have
+    // The menu acts on the selection; a row outside it becomes the selection.
+    QItemSelectionModel* selection = m_list->selectionModel();
+    if (!selection->isSelected(index))
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // The rows are looked up again when an action runs: the store may have
     // changed while the menu was open.
-    const QUuid id = bookmark->id();
-    const auto current = [this, id]() -> std::optional<Bookmark> {
-        for (const Bookmark& candidate : m_model->library()) {
-            if (candidate.id() == id && !candidate.object().isDeleted())
-                return candidate;
+    QList<QUuid> ids;
+    for (const Bookmark& bookmark : selectedBookmarks())
+        ids << bookmark.id();
+    const auto current = [this, ids]() {
+        std::vector<Bookmark> found;
+        for (const QUuid& id : ids) {
+            if (const auto bookmark = m_model->bookmarkAt(m_model->rowOf(id)))
+                found.push_back(*bookmark);
         }
-        return std::nullopt;
+        return found;
     };
     QMenu menu(this);
     menu.addAction(symbols::icon(u"safari"_s), tr("Open in Browser"), this, [this, current] {
-        if (const auto b = current())
-            openInBrowser(*b);
+        for (const Bookmark& b : current())
+            openInBrowser(b);
     });
-    menu.addAction(symbols::icon(u"pencil"_s), tr("Edit\u2026"), this, [this, current] {
-        if (const auto b = current())
-            edit(*b);
-    });
+    menu.addAction(symbols::icon(u"link"_s), tr("Copy Link"), this, &ContentView::copySelected);
+    QAction* editAction =
+        menu.addAction(symbols::icon(u"pencil"_s), tr("Edit\u2026"), this, [this, current] {
+            if (const auto found = current(); found.size() == 1)
+                edit(found.front());
+        });
+    editAction->setEnabled(ids.size() == 1);
     menu.addSeparator();
-    menu.addAction(symbols::icon(u"trash"_s), tr("Delete"), this, [this, current] {
-        if (const auto b = current())
-            remove(*b);
-    });
+    menu.addAction(symbols::icon(u"trash"_s), tr("Delete"), this,
+                   [this, current] { removeBookmarks(current()); });
     menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
@@ -330,5 +435,6 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event) {
 
 void ContentView::placeOverlays() {
     m_emptyState->setGeometry(m_list->rect());
+    m_noMatch->setGeometry(m_list->rect().adjusted(24, 0, -24, 0));
     m_dropOutline->setGeometry(m_list->rect());
 }

@@ -10,12 +10,13 @@
 #include <optional>
 
 class BookmarkEditor;
+class BookmarkListView;
 class BookmarkRowDelegate;
 class EmptyStateView;
 class FaviconPrefetch;
 class FaviconStore;
 class Preferences;
-class QListView;
+class QLabel;
 class QNetworkAccessManager;
 class TagSidebar;
 
@@ -46,7 +47,7 @@ public:
     ~ContentView() override;
 
     BookmarkListModel& model() { return *m_model; }
-    QListView* list() const { return m_list; }
+    BookmarkListView* list() const { return m_list; }
     TagSidebar* sidebar() const { return m_sidebar; }
     EmptyStateView* emptyState() const { return m_emptyState; }
     BookmarkEditor* addSheet() const;
@@ -63,11 +64,26 @@ public:
     void remove(const Bookmark& bookmark);
     void fetchAllFavicons();
 
+    // The selected bookmarks, in list order.
+    std::vector<Bookmark> selectedBookmarks() const;
+    // Moves the focus into the list, the current row (or else the first)
+    // selected.
+    void focusList();
+    void openSelected();
+    void editCurrent();
+    void removeSelected();
+    // The selected addresses, one per line and as a URI list.
+    void copySelected();
+
     // Takes a drop's data as the window does; true when it opened the add sheet.
     bool acceptDrop(const QMimeData& data);
 
 Q_SIGNALS:
     void windowTitleChanged(const QString& title);
+    // How many bookmarks the list shows.
+    void listedCountChanged(int count);
+    // Escape in the list: back to the search field.
+    void leaveListRequested();
     // A bulk favicon fetch has begun; its progress and end are the job's signals.
     void faviconFetchStarted(FaviconPrefetch* job);
 
@@ -81,6 +97,8 @@ protected:
 private:
     void observeRequests();
     void libraryChanged();
+    void listChanged();
+    void removeBookmarks(const std::vector<Bookmark>& bookmarks);
     void showContextMenu(const QPoint& position);
     void setDropTargeted(bool targeted);
     void placeOverlays();
@@ -91,7 +109,8 @@ private:
     std::optional<TagSelection> m_selection = TagSelection::all();
     TagSidebar* m_sidebar = nullptr;
     TagCounter m_tagCounter;
-    QListView* m_list = nullptr;
+    BookmarkListView* m_list = nullptr;
+    QLabel* m_noMatch = nullptr;
     BookmarkRowDelegate* m_delegate = nullptr;
     EmptyStateView* m_emptyState = nullptr;
     QWidget* m_dropOutline = nullptr;

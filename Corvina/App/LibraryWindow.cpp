@@ -10,6 +10,8 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLocale>
 #include <QLabel>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -52,6 +54,10 @@ LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordi
     m_searchField->setMaximumWidth(260);
     toolBar->addWidget(m_searchField);
     connect(m_searchField, &QLineEdit::textChanged, m_content, &ContentView::setQuery);
+    // Down leaves the search for the list; Escape in the list comes back.
+    m_searchField->installEventFilter(this);
+    connect(m_content, &ContentView::leaveListRequested, m_searchField,
+            &SearchField::beginSearchInteraction);
 
     m_saveStatus = new QLabel(this);
     m_saveStatus->setObjectName(u"saveStatus"_s);
@@ -61,7 +67,15 @@ LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordi
     m_fetchStatus = new QLabel(this);
     m_fetchStatus->hide();
     statusBar()->addPermanentWidget(m_fetchStatus);
-    statusBar()->hide();
+    m_listedCount = new QLabel(this);
+    m_listedCount->setObjectName(u"listedCount"_s);
+    statusBar()->addPermanentWidget(m_listedCount);
+    const auto showCount = [this](int count) {
+        m_listedCount->setText(count == 1 ? tr("1 bookmark")
+                                          : tr("%1 bookmarks").arg(QLocale().toString(count)));
+    };
+    showCount(m_content->model().rowCount());
+    connect(m_content, &ContentView::listedCountChanged, this, showCount);
     connect(m_content, &ContentView::faviconFetchStarted, this, &LibraryWindow::followFaviconFetch);
     connect(this, &LibraryWindow::addBookmarkRequested, m_content,
             [this] { m_content->showAdd(); });
@@ -84,11 +98,9 @@ void LibraryWindow::followFaviconFetch(FaviconPrefetch* job) {
     };
     show(0, job->total());
     m_fetchStatus->show();
-    updateStatusBar();
     connect(job, &FaviconPrefetch::progress, this, show);
     connect(job, &FaviconPrefetch::finished, this, [this] {
         m_fetchStatus->hide();
-        updateStatusBar();
     });
 }
 
@@ -100,14 +112,21 @@ void LibraryWindow::watchSaving(LibraryKeeper& keeper) {
             m_saveStatus->setText(
                 tr("Changes could not be saved yet: %1. Corvina keeps trying.")
                     .arg(failure->message));
-        updateStatusBar();
     };
     connect(&keeper, &LibraryKeeper::failureChanged, this, show);
     show();
 }
 
-void LibraryWindow::updateStatusBar() {
-    statusBar()->setVisible(!m_saveStatus->isHidden() || !m_fetchStatus->isHidden());
+bool LibraryWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_searchField && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier &&
+            m_content->model().rowCount() > 0) {
+            m_content->focusList();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void LibraryWindow::showEvent(QShowEvent* event) {

@@ -47,12 +47,12 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void leaveCount();
     void startWorkOnce();
     void followFaviconFetch(FaviconPrefetch* job);
-    void updateStatusBar();
 
     WindowCoordinator& m_coordinator;
     ImportExportFlows* m_flows = nullptr;
@@ -60,6 +60,7 @@ private:
     SearchField* m_searchField = nullptr;
     QLabel* m_fetchStatus = nullptr;
     QLabel* m_saveStatus = nullptr;
+    QLabel* m_listedCount = nullptr;
     std::function<bool()> m_mayClose;
     bool m_counted = false;
     bool m_startWorkDone = false;

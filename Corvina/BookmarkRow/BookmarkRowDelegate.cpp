@@ -385,7 +385,11 @@ void BookmarkRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     }
     drawFlow(*painter, text.flow, style, palette, g.text.left(), y);
 
-    if (const qreal opacity = editButtonOpacity(index); opacity > 0) {
+    // The current row of a focused list shows its button too: the keyboard
+    // has no pointer to hover with.
+    const qreal opacity =
+        option.state.testFlag(QStyle::State_HasFocus) ? 1.0 : editButtonOpacity(index);
+    if (opacity > 0) {
         painter->setOpacity(opacity);
         const QColor accent = systemcolors::accent(palette);
         const QRectF button = g.button.adjusted(0.25, 0.25, -0.25, -0.25);

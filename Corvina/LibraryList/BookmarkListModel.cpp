@@ -4,11 +4,17 @@
 #include "Corvina/LibraryList/RowAccessibility.h"
 #include "platform/Store/ModelContext.h"
 
+#include <QSet>
+#include <algorithm>
+
 BookmarkListModel::BookmarkListModel(store::ModelContext& context, QObject* parent)
     : QAbstractListModel(parent)
     , m_context(context) {
     connect(&m_context, &store::ModelContext::changed, this, [this] { recompute(Source::store); });
-    recompute(Source::store);
+    m_library = library::allBookmarks(m_context);
+    m_seen = m_context.changeCount();
+    recompute(Source::newIdentity);
+    Q_EMIT libraryChanged();
 }
 
 ListIdentity BookmarkListModel::identity() const {
@@ -20,9 +26,7 @@ void BookmarkListModel::setSelection(const std::optional<TagSelection>& selectio
         return;
     const ListIdentity before = identity();
     m_selection = selection;
-    recompute(Source::filter);
-    if (identity() != before)
-        Q_EMIT identityChanged();
+    recompute(identity() != before ? Source::newIdentity : Source::filter);
 }
 
 void BookmarkListModel::setQuery(const QString& query) {
@@ -30,22 +34,27 @@ void BookmarkListModel::setQuery(const QString& query) {
         return;
     const ListIdentity before = identity();
     m_query = query;
-    recompute(Source::filter);
-    if (identity() != before)
-        Q_EMIT identityChanged();
+    recompute(identity() != before ? Source::newIdentity : Source::filter);
 }
 
 void BookmarkListModel::recompute(Source source) {
-    beginResetModel();
+    std::optional<std::vector<store::ModelObject>> changed;
     // A new tag or search only narrows anew; the store is read when it
     // changed, and then only for what changed.
     if (source == Source::store) {
-        if (!m_seen || !library::refreshBookmarks(m_context, m_library, *m_seen))
+        if (m_seen)
+            changed = m_context.changedSince(*m_seen);
+        if (!m_seen || !library::refreshBookmarks(m_context, m_library, *m_seen)) {
             m_library = library::allBookmarks(m_context);
+            changed.reset();
+        }
         m_seen = m_context.changeCount();
         m_foldsCurrent = false;
         m_applied.reset();
     }
+    std::vector<std::uint32_t> before;
+    if (source == Source::filter)
+        before = m_visible;
     const std::optional<QString> tag = m_selection ? m_selection->tagName() : std::nullopt;
     BookmarkFilter filter(tag, m_query);
     if (filter.isSearching()) {
@@ -66,15 +75,141 @@ void BookmarkListModel::recompute(Source source) {
         }
     }
     m_applied = std::move(filter);
-    endResetModel();
-    if (source == Source::store)
+
+    std::vector<Bookmark> next;
+    next.reserve(m_visible.size());
+    for (const std::uint32_t index : m_visible)
+        next.push_back(m_library[index]);
+    switch (source) {
+    case Source::newIdentity:
+        beginResetModel();
+        m_rows = std::move(next);
+        endResetModel();
+        Q_EMIT identityChanged();
+        break;
+    case Source::filter: {
+        // The same library before and after, both lists in its order: one
+        // merge of the two index lists tells what went and what came.
+        RowEdits edits(before.size(), m_visible.size());
+        std::size_t i = 0, j = 0;
+        while (i < before.size() || j < m_visible.size()) {
+            if (j == m_visible.size() || (i < before.size() && before[i] < m_visible[j]))
+                edits.removed[i++] = true;
+            else if (i == before.size() || m_visible[j] < before[i])
+                edits.inserted[j++] = true;
+            else
+                ++i, ++j;
+        }
+        applyRows(std::move(next), edits);
+        break;
+    }
+    case Source::store:
+        applyRows(std::move(next), storeEdits(m_rows, next, changed));
         Q_EMIT libraryChanged();
+        break;
+    }
+}
+
+BookmarkListModel::RowEdits
+BookmarkListModel::storeEdits(const std::vector<Bookmark>& rows, const std::vector<Bookmark>& next,
+                              const std::optional<std::vector<store::ModelObject>>& changed) {
+    RowEdits edits(rows.size(), next.size());
+    // Only a changed bookmark can have come, gone or moved: the filter is the
+    // same, and the unchanged ones keep their order. Unknown changes make
+    // every bookmark a suspect.
+    const auto isChanged = [&](const Bookmark& bookmark) {
+        return !changed || std::binary_search(changed->begin(), changed->end(), bookmark.object());
+    };
+    QSet<Bookmark> wasShown, isShown;
+    for (const Bookmark& bookmark : rows) {
+        if (isChanged(bookmark))
+            wasShown.insert(bookmark);
+    }
+    for (const Bookmark& bookmark : next) {
+        if (isChanged(bookmark))
+            isShown.insert(bookmark);
+    }
+    const auto shownAfter = [&](const Bookmark& b) { return !isChanged(b) || isShown.contains(b); };
+    const auto shownBefore = [&](const Bookmark& b) { return !isChanged(b) || wasShown.contains(b); };
+    QSet<Bookmark> moved;
+    std::size_t i = 0, j = 0;
+    while (i < rows.size() || j < next.size()) {
+        if (i < rows.size() && j < next.size() && rows[i] == next[j]) {
+            edits.changed[j] = isChanged(next[j]);
+            ++i, ++j;
+        } else if (i < rows.size() && (!shownAfter(rows[i]) || moved.contains(rows[i]))) {
+            edits.removed[i++] = true;
+        } else if (j < next.size() &&
+                   (i == rows.size() || !shownBefore(next[j]) || moved.contains(next[j]))) {
+            edits.inserted[j++] = true;
+        } else if (j == next.size()) {
+            edits.removed[i++] = true;
+        } else {
+            // Shown before and after, but elsewhere: out where it was, in
+            // where it now belongs. Of the two, the changed one moved.
+            if (isChanged(next[j]))
+                moved.insert(next[j]);
+            else
+                moved.insert(rows[i]);
+        }
+    }
+    return edits;
+}
+
+void BookmarkListModel::applyRows(std::vector<Bookmark> next, const RowEdits& edits) {
+    const auto ranges = [](const std::vector<bool>& marks) {
+        std::size_t count = 0;
+        for (std::size_t k = 0; k < marks.size(); ++k)
+            count += marks[k] && (k == 0 || !marks[k - 1]);
+        return count;
+    };
+    // Each range costs the views a pass over their rows: past a point one
+    // reset is cheaper, and the views find their place again by id.
+    if (ranges(edits.removed) + ranges(edits.inserted) > kMostRowRanges) {
+        beginResetModel();
+        m_rows = std::move(next);
+        endResetModel();
+        return;
+    }
+    for (std::size_t k = edits.removed.size(); k-- > 0;) {
+        if (!edits.removed[k])
+            continue;
+        std::size_t first = k;
+        while (first > 0 && edits.removed[first - 1])
+            --first;
+        beginRemoveRows({}, int(first), int(k));
+        m_rows.erase(m_rows.begin() + qsizetype(first), m_rows.begin() + qsizetype(k) + 1);
+        endRemoveRows();
+        k = first;
+    }
+    for (std::size_t k = 0; k < edits.inserted.size(); ++k) {
+        if (!edits.inserted[k])
+            continue;
+        std::size_t last = k;
+        while (last + 1 < edits.inserted.size() && edits.inserted[last + 1])
+            ++last;
+        beginInsertRows({}, int(k), int(last));
+        m_rows.insert(m_rows.begin() + qsizetype(k), next.begin() + qsizetype(k),
+                      next.begin() + qsizetype(last) + 1);
+        endInsertRows();
+        k = last;
+    }
+    Q_ASSERT(m_rows == next);
+    for (std::size_t k = 0; k < edits.changed.size(); ++k) {
+        if (!edits.changed[k])
+            continue;
+        std::size_t last = k;
+        while (last + 1 < edits.changed.size() && edits.changed[last + 1])
+            ++last;
+        Q_EMIT dataChanged(index(int(k)), index(int(last)));
+        k = last;
+    }
 }
 
 std::optional<Bookmark> BookmarkListModel::bookmarkAt(int row) const {
-    if (row < 0 || row >= int(m_visible.size()))
+    if (row < 0 || row >= int(m_rows.size()))
         return std::nullopt;
-    const Bookmark& bookmark = m_library[m_visible[std::size_t(row)]];
+    const Bookmark& bookmark = m_rows[std::size_t(row)];
     // A row may outlive its bookmark until the next recompute.
     if (bookmark.object().isDeleted())
         return std::nullopt;
@@ -88,7 +223,15 @@ std::optional<Bookmark> BookmarkListModel::bookmarkFor(const QModelIndex& index)
 }
 
 int BookmarkListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_visible.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int BookmarkListModel::rowOf(const QUuid& id) const {
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].id() == id)
+            return int(row);
+    }
+    return -1;
 }
 
 QVariant BookmarkListModel::data(const QModelIndex& index, int role) const {

@@ -32,7 +32,10 @@ struct ListIdentity {
 
 // The library window's list: the whole library newest first, narrowed by the
 // sidebar's tag and the search text. It follows the store: every change
-// there, and every change of tag or search, computes the visible rows anew.
+// there, and every change of tag or search, computes the visible rows anew,
+// and tells its views only which rows went, came or changed, so that a view
+// keeps its place, its selection and the row under the pointer. A new
+// identity (see ListIdentity) resets the list instead.
 // Searching folds each bookmark once and keeps the folds while the bookmark
 // is unchanged; typing on in a search filters only the rows still shown.
 class BookmarkListModel : public QAbstractListModel {
@@ -62,6 +65,8 @@ public:
     // The bookmark shown in `row`, if it is still in the library.
     std::optional<Bookmark> bookmarkAt(int row) const;
     std::optional<Bookmark> bookmarkFor(const QModelIndex& index) const;
+    // The row showing the bookmark with this id, or -1.
+    int rowOf(const QUuid& id) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -73,8 +78,27 @@ Q_SIGNALS:
     void libraryChanged();
 
 private:
-    enum class Source { store, filter };
+    // Where a recompute comes from: the store changed; the tag or search
+    // changed within one identity; or the identity changed.
+    enum class Source { store, filter, newIdentity };
+    // Which of the shown rows go, and which rows of the next list come or
+    // show changed bookmarks.
+    struct RowEdits {
+        RowEdits(std::size_t rows, std::size_t next)
+            : removed(rows)
+            , inserted(next)
+            , changed(next) {}
+        std::vector<bool> removed, inserted, changed;
+    };
+    // Row signals past this many ranges give way to one reset.
+    static constexpr std::size_t kMostRowRanges = 512;
+
     void recompute(Source source);
+    // `changed`: the store's changed objects, sorted; nullopt when unknown.
+    static RowEdits storeEdits(const std::vector<Bookmark>& rows, const std::vector<Bookmark>& next,
+                               const std::optional<std::vector<store::ModelObject>>& changed);
+    // Turns the shown rows into `next`, which `edits` describes.
+    void applyRows(std::vector<Bookmark> next, const RowEdits& edits);
 
     store::ModelContext& m_context;
     std::optional<TagSelection> m_selection = TagSelection::all();
@@ -88,5 +112,7 @@ private:
     bool m_foldsCurrent = false;
     // Indices into m_library, and the filter that chose them.
     std::vector<std::uint32_t> m_visible;
+    // What the rows show, m_visible's bookmarks as the views last heard of them.
+    std::vector<Bookmark> m_rows;
     std::optional<BookmarkFilter> m_applied;
 };

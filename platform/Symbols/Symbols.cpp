@@ -30,6 +30,7 @@ const QHash<QString, Entry>& table() {
         {QStringLiteral("safari"), {u"web-browser", u"◎"}},
         {QStringLiteral("pencil"), {u"document-edit", u"✎"}},
         {QStringLiteral("trash"), {u"edit-delete", u"✕"}},
+        {QStringLiteral("link"), {u"edit-copy", u"⧉"}},
         {QStringLiteral("sparkles"), {u"", u"✦"}},
         {QStringLiteral("tag"), {u"tag", u"#"}},
         {QStringLiteral("tray.full"), {u"folder", u"▤"}},

@@ -1,11 +1,15 @@
 // Shows the library window on a temporary library, for screenshots:
 //   library_window_preview [--dark] [--bookmarks N] [--tag NAME] [--search TEXT]
-//                          [--save-failing | --open-file-address]
+//                          [--save-failing | --open-file-address] [--select]
+//                          [--widths W,W...]
 // N realistic bookmarks (default none: the empty library), then the tag NAME
 // chosen in the sidebar as a click would, then TEXT typed into the search field.
 // --save-failing: another program holds the store while a bookmark is added,
 // then the window is closed (the status line and the question at quit);
 // --open-file-address: opening a bookmark of a local file (the question first).
+// --select: the list focused from the search field, three rows selected with
+// the keyboard. --widths: the window resized to each width in turn, the way
+// a user drags its edge, ending at the last.
 #include "Corvina/App/QuillanApp.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/Library/LibraryStore.h"
@@ -125,7 +129,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption search(u"search"_s, u"Text to search for."_s, u"TEXT"_s);
     const QCommandLineOption saveFailing(u"save-failing"_s);
     const QCommandLineOption openFileAddress(u"open-file-address"_s);
-    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress});
+    const QCommandLineOption select(u"select"_s);
+    const QCommandLineOption widths(u"widths"_s, u"Widths to resize to."_s, u"W,W"_s);
+    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress, select, widths});
     parser.process(app);
     if (parser.isSet(dark))
         QApplication::setPalette(preview::darkPalette());
@@ -145,6 +151,24 @@ int main(int argc, char** argv) {
         if (parser.isSet(search)) {
             window->searchField()->setFocus();
             QTest::keyClicks(window->searchField(), parser.value(search));
+        }
+        if (parser.isSet(select)) {
+            window->activateWindow();
+            window->searchField()->setFocus();
+            QTest::keyClick(window->searchField(), Qt::Key_Down);
+            auto* list = window->findChild<QAbstractItemView*>(u"bookmarkList"_s);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        }
+        int delay = 0;
+        for (const QString& width : parser.value(widths).split(u',', Qt::SkipEmptyParts)) {
+            for (int step = 1; step <= 10; ++step) {
+                QTimer::singleShot(delay += 40, window, [window, step, target = width.toInt()] {
+                    const int from = window->width();
+                    window->resize(from + (target - from) * step / 10, window->height());
+                });
+            }
         }
     });
     std::unique_ptr<teststore::StoreWriteLock> lock;

@@ -86,6 +86,7 @@ TEST(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     EXPECT_EQ(model.index(0).data(Qt::AccessibleTextRole).toString(),
               u"Cargo guide, from example.com, tag: RUST lang");
     QSignalSpy identity(&model, &BookmarkListModel::identityChanged);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     const struct {
         const char* what;
         std::optional<QString> tag;
@@ -113,6 +114,7 @@ TEST(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
         model.setQuery(step.query);
         EXPECT_EQ(titles(model), expected(step.tag, step.query));
         EXPECT_EQ(identity.size(), step.identities) << "typing on keeps the identity";
+        EXPECT_EQ(resets.size(), step.identities) << "only a new identity resets the list";
     }
     EXPECT_FALSE(model.libraryIsEmpty());
 
@@ -160,6 +162,65 @@ TEST(BookmarkListModelTest, TypingAndEditingAgreeWithAFreshFilter) {
     EXPECT_EQ(model.rowCount(), stale);
     EXPECT_FALSE(model.bookmarkAt(stale));
     EXPECT_FALSE(model.bookmarkAt(-1));
+}
+
+// A change of the store touches only its own rows: the others keep their
+// model indexes (and so a view's selection and place), and nothing resets.
+TEST(BookmarkListModelTest, StoreChangesTouchOnlyTheirRows) {
+    TestLibrary lib;
+    for (int i = 0; i < 40; ++i)
+        lib.add(u"Page %1"_s.arg(i), u"https://p%1.example/"_s.arg(i), {i % 2 ? u"odd"_s : u"even"_s});
+    BookmarkListModel model(lib.context());
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const auto at = [&](int row) { return *model.bookmarkAt(row); };
+    const auto newer = [](const Bookmark& b, int seconds) {
+        Bookmark(b).setCreatedAt(b.createdAt().addSecs(seconds));
+    };
+    const struct {
+        const char* what;
+        QString query;
+        std::function<void()> change;
+    } cases[] = {
+        {"new, newest", {}, [&] { lib.add(u"Fresh"_s, u"https://fresh.example/"_s); }},
+        {"edit in place", {}, [&] { Bookmark(at(5)).setTitle(u"Renamed"_s); }},
+        {"edit that moves the row up", {}, [&] { newer(at(30), 60 * 20); }},
+        {"edit that moves the row down", {}, [&] { newer(at(2), -60 * 25); }},
+        {"one deleted", {}, [&] { lib.context().remove(at(10).object()); }},
+        {"several, far apart", {},
+         [&] {
+             for (int row : {33, 21, 3})
+                 lib.context().remove(at(row).object());
+         }},
+        {"edit that leaves the search", u"page 1"_s, [&] { Bookmark(at(1)).setTitle(u"Gone"_s); }},
+        {"edit that joins the search", u"page 1"_s,
+         [&] { Bookmark(*model.library().begin()).setTitle(u"Page 1 again"_s); }},
+        {"tags changed elsewhere in the list", u"odd"_s,
+         [&] { Bookmark(model.library()[7]).setTags({u"even"_s}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        model.setQuery(c.query);
+        std::vector<std::pair<QPersistentModelIndex, Bookmark>> kept;
+        for (int row = 0; row < model.rowCount(); ++row)
+            kept.emplace_back(model.index(row), at(row));
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        c.change();
+        (void)lib.context().save();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(resets.size(), 0);
+        QStringList expected;
+        for (const Bookmark& b : BookmarkFilter(std::nullopt, c.query).apply(lib.all()))
+            expected << b.title();
+        EXPECT_EQ(titles(model), expected);
+        int lost = 0;
+        for (const auto& [index, bookmark] : kept) {
+            if (index.isValid()) {
+                EXPECT_EQ(model.bookmarkFor(index), bookmark) << "an index follows its bookmark";
+            }
+            lost += !index.isValid();
+        }
+        EXPECT_LE(lost, 3) << "only the changed rows went";
+    }
 }
 
 TEST(DroppedLinkTest, OnlyTheFirstItemsWebAddressCounts) {
