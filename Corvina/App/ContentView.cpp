@@ -321,7 +321,18 @@ void ContentView::editCurrent() {
 }
 
 void ContentView::removeSelected() {
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    const int first = std::min_element(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+                          return a.row() < b.row();
+                      })->row();
     removeBookmarks(selectedBookmarks());
+    m_model->catchUp();
+    // The row that takes the place of the first one deleted is next in line.
+    if (const int count = m_model->rowCount(); count > 0)
+        m_list->selectionModel()->setCurrentIndex(m_model->index(std::min(first, count - 1)),
+                                                  QItemSelectionModel::ClearAndSelect);
 }
 
 void ContentView::copySelected() {

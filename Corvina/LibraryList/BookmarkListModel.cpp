@@ -42,6 +42,8 @@ void BookmarkListModel::recompute(Source source) {
     // A new tag or search only narrows anew; the store is read when it
     // changed, and then only for what changed.
     if (source == Source::store) {
+        if (m_seen == m_context.changeCount())
+            return;
         if (m_seen)
             changed = m_context.changedSince(*m_seen);
         if (!m_seen || !library::refreshBookmarks(m_context, m_library, *m_seen)) {
@@ -204,6 +206,10 @@ void BookmarkListModel::applyRows(std::vector<Bookmark> next, const RowEdits& ed
         Q_EMIT dataChanged(index(int(k)), index(int(last)));
         k = last;
     }
+}
+
+void BookmarkListModel::catchUp() {
+    recompute(Source::store);
 }
 
 std::optional<Bookmark> BookmarkListModel::bookmarkAt(int row) const {

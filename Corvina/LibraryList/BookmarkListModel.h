@@ -52,6 +52,10 @@ public:
 
     explicit BookmarkListModel(store::ModelContext& context, QObject* parent = nullptr);
 
+    // Shows the store's changes now rather than at its next report, for a
+    // caller that acts on the rows right after changing the store.
+    void catchUp();
+
     void setSelection(const std::optional<TagSelection>& selection);
     const std::optional<TagSelection>& selection() const { return m_selection; }
     void setQuery(const QString& query);
