@@ -131,11 +131,15 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
         const CommandId id = entry.id;
         QObject::connect(action, &QAction::triggered, &menuBar,
                          [&target, id] { target.runCommand(id); });
-        if (entry.checkable) {
-            action->setChecked(target.isCommandChecked(id));
-            QObject::connect(menu, &QMenu::aboutToShow, action, [&target, action, id] {
+        const QString title = tr(entry.title);
+        const auto follow = [&target, action, id, title, checkable = entry.checkable] {
+            if (checkable)
                 action->setChecked(target.isCommandChecked(id));
-            });
-        }
+            const QString now = target.commandTitle(id);
+            action->setText(now.isEmpty() ? title : now);
+            action->setEnabled(target.isCommandEnabled(id));
+        };
+        follow();
+        QObject::connect(menu, &QMenu::aboutToShow, action, follow);
     }
 }

@@ -53,8 +53,12 @@ public:
     virtual void runCommand(CommandId id) = 0;
     // The current state of a checkable command.
     virtual bool isCommandChecked(CommandId id) const = 0;
+    // The title the command's item shows now ("Undo Delete 3 Bookmarks");
+    // empty for the table's title.
+    virtual QString commandTitle(CommandId) const { return {}; }
+    virtual bool isCommandEnabled(CommandId) const { return true; }
 };
 
-// Fills a window's menu bar from the table. Checkable items follow
-// `target`'s state each time their menu opens.
+// Fills a window's menu bar from the table. Items follow `target`'s state
+// (checked, enabled, title) each time their menu opens.
 void buildMenuBar(QMenuBar& menuBar, CommandTarget& target);

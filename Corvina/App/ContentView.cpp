@@ -2,6 +2,7 @@
 
 #include "Corvina/App/AppNotifications.h"
 #include "Corvina/App/EmptyStateView.h"
+#include "Corvina/App/PassingNotice.h"
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
 #include "Corvina/BookmarkEditor/TagCompletion.h"
 #include "Corvina/BookmarkRow/BookmarkListView.h"
@@ -17,6 +18,8 @@
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -67,7 +70,8 @@ protected:
 ContentView::ContentView(ContentServices services, QWidget* parent)
     : QWidget(parent)
     , m_services(services)
-    , m_model(new BookmarkListModel(services.context, this)) {
+    , m_model(new BookmarkListModel(services.context, this))
+    , m_history(new LibraryHistory(services.context, this)) {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +104,8 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     m_noMatch->setForegroundRole(QPalette::PlaceholderText);
     m_noMatch->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_noMatch->hide();
+    m_notice = new PassingNotice(m_list);
+    connect(m_notice, &PassingNotice::actionTriggered, this, &ContentView::undo);
     m_dropOutline = new DropOutline(m_list);
     m_dropOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dropOutline->hide();
@@ -260,18 +266,80 @@ void ContentView::remove(const Bookmark& bookmark) {
 }
 
 void ContentView::removeBookmarks(const std::vector<Bookmark>& bookmarks) {
-    bool any = false;
+    std::vector<Bookmark> live;
     for (const Bookmark& bookmark : bookmarks) {
-        if (bookmark.object().isDeleted())
-            continue;
-        m_services.context.remove(bookmark.object());
-        any = true;
+        if (!bookmark.object().isDeleted())
+            live.push_back(bookmark);
     }
-    // The store has no saving of its own; a deletion that only sat in the
-    // context would come back at the next start. A failed save keeps it
-    // there for the next one.
-    if (any)
-        (void)m_services.context.save();
+    if (live.empty())
+        return;
+    // Saved at once, in one change: a deletion that only sat in the context
+    // would come back at the next start. A failed save keeps it there for
+    // the next one.
+    const QString done = live.size() == 1
+                             ? tr("Deleted \u201C%1\u201D").arg(live.front().title())
+                             : tr("Deleted %1 bookmarks").arg(QLocale().toString(qsizetype(live.size())));
+    tell(m_history->remove(live), done, true);
+}
+
+void ContentView::tell(const HistoryOutcome& outcome, const QString& done, bool undoable) {
+    // Something left alone matters more than what was done.
+    if (!outcome.message.isEmpty())
+        m_notice->showText(outcome.message);
+    else if (!done.isEmpty())
+        m_notice->showText(done, undoable && m_history->canUndo() ? tr("Undo") : QString());
+}
+
+void ContentView::undo() {
+    if (!m_history->canUndo())
+        return;
+    const QString what = m_history->undoText();
+    tell(m_history->undo(), what, false);
+}
+
+void ContentView::redo() {
+    if (!m_history->canRedo())
+        return;
+    const QString what = m_history->redoText();
+    tell(m_history->redo(), what, false);
+}
+
+void ContentView::addTagToSelected() {
+    const std::vector<Bookmark> bookmarks = selectedBookmarks();
+    if (bookmarks.empty())
+        return;
+    bool ok = false;
+    const QString tag =
+        QInputDialog::getText(window(), tr("Add Tag"),
+                              bookmarks.size() == 1
+                                  ? tr("Tag to add to this bookmark:")
+                                  : tr("Tag to add to %1 bookmarks:")
+                                        .arg(QLocale().toString(qsizetype(bookmarks.size()))),
+                              QLineEdit::Normal, {}, &ok)
+            .trimmed();
+    if (!ok || tag.isEmpty())
+        return;
+    tell(m_history->addTag(bookmarks, tag), tr("Added the tag \u201C%1\u201D").arg(tag), true);
+}
+
+void ContentView::removeTagFromSelected() {
+    const std::vector<Bookmark> bookmarks = selectedBookmarks();
+    QStringList tags;
+    for (const Bookmark& bookmark : bookmarks) {
+        for (const QString& tag : bookmark.storedTags()) {
+            if (!tags.contains(tag))
+                tags << tag;
+        }
+    }
+    if (tags.isEmpty())
+        return;
+    bool ok = false;
+    const QString tag = QInputDialog::getItem(window(), tr("Remove Tag"), tr("Tag to remove:"),
+                                              tags, 0, false, &ok);
+    if (!ok || tag.isEmpty())
+        return;
+    tell(m_history->removeTag(bookmarks, tag), tr("Removed the tag \u201C%1\u201D").arg(tag),
+         true);
 }
 
 std::vector<Bookmark> ContentView::selectedBookmarks() const {
@@ -392,6 +460,9 @@ void ContentView::showContextMenu(const QPoint& position) {
                 edit(found.front());
         });
     editAction->setEnabled(ids.size() == 1);
+    menu.addAction(symbols::icon(u"tag"_s), tr("Add Tag\u2026"), this,
+                   &ContentView::addTagToSelected);
+    menu.addAction(tr("Remove Tag\u2026"), this, &ContentView::removeTagFromSelected);
     menu.addSeparator();
     menu.addAction(symbols::icon(u"trash"_s), tr("Delete"), this,
                    [this, current] { removeBookmarks(current()); });

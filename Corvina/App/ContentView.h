@@ -2,6 +2,7 @@
 
 #include "Corvina/App/UrlEvents.h"
 #include "Corvina/ImportExport/ExportFormat.h"
+#include "Corvina/Library/LibraryHistory.h"
 #include "Corvina/LibraryList/BookmarkListModel.h"
 #include "Corvina/Tags/TagCounts.h"
 
@@ -14,6 +15,8 @@ class BookmarkListView;
 class BookmarkRowDelegate;
 class EmptyStateView;
 class FaviconPrefetch;
+class LibraryHistory;
+class PassingNotice;
 class FaviconStore;
 class Preferences;
 class QLabel;
@@ -74,6 +77,16 @@ public:
     void removeSelected();
     // The selected addresses, one per line and as a URI list.
     void copySelected();
+    // Asks for a tag and adds it to, or removes it from, every selected
+    // bookmark, in one change.
+    void addTagToSelected();
+    void removeTagFromSelected();
+
+    // The window's undo history: deletions, edits, additions, tag changes.
+    LibraryHistory& history() { return *m_history; }
+    void undo();
+    void redo();
+    PassingNotice* notice() const { return m_notice; }
 
     // Takes a drop's data as the window does; true when it opened the add sheet.
     bool acceptDrop(const QMimeData& data);
@@ -99,6 +112,7 @@ private:
     void libraryChanged();
     void listChanged();
     void removeBookmarks(const std::vector<Bookmark>& bookmarks);
+    void tell(const HistoryOutcome& outcome, const QString& done, bool undoable);
     void showContextMenu(const QPoint& position);
     void setDropTargeted(bool targeted);
     void placeOverlays();
@@ -111,6 +125,8 @@ private:
     TagCounter m_tagCounter;
     BookmarkListView* m_list = nullptr;
     QLabel* m_noMatch = nullptr;
+    LibraryHistory* m_history = nullptr;
+    PassingNotice* m_notice = nullptr;
     BookmarkRowDelegate* m_delegate = nullptr;
     EmptyStateView* m_emptyState = nullptr;
     QWidget* m_dropOutline = nullptr;

@@ -11,6 +11,7 @@
 #include "Corvina/ImportExport/ExportFormat.h"
 #include "Corvina/Inbox/LibraryKeeper.h"
 #include "Corvina/Library/LegacyMigration.h"
+#include "Corvina/Library/LibraryHistory.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Settings/SettingsWindow.h"
 #include "Corvina/Settings/SyncStatus.h"
@@ -30,6 +31,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QNetworkAccessManager>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
 
@@ -251,6 +254,41 @@ bool QuillanApp::isCommandChecked(CommandId id) const {
     return id == CommandId::showDescriptions && showDescriptions();
 }
 
+namespace {
+// Undo and Redo go to the text field being typed in, if any; otherwise to the
+// library of the window in front.
+bool textHasFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    return qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
+           qobject_cast<QPlainTextEdit*>(focus);
+}
+
+LibraryHistory* frontHistory() {
+    auto* window = qobject_cast<LibraryWindow*>(QApplication::activeWindow());
+    return window && !textHasFocus() ? &window->content()->history() : nullptr;
+}
+} // namespace
+
+QString QuillanApp::commandTitle(CommandId id) const {
+    if (LibraryHistory* history = frontHistory()) {
+        if (id == CommandId::undo)
+            return history->undoText();
+        if (id == CommandId::redo)
+            return history->redoText();
+    }
+    return {};
+}
+
+bool QuillanApp::isCommandEnabled(CommandId id) const {
+    if (LibraryHistory* history = frontHistory()) {
+        if (id == CommandId::undo)
+            return history->canUndo();
+        if (id == CommandId::redo)
+            return history->canRedo();
+    }
+    return true;
+}
+
 void QuillanApp::runCommand(CommandId id) {
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const auto onFocus = [](const char* method) {
@@ -285,10 +323,16 @@ void QuillanApp::runCommand(CommandId id) {
         quit();
         break;
     case CommandId::undo:
-        onFocus("undo");
+        if (frontHistory())
+            qobject_cast<LibraryWindow*>(QApplication::activeWindow())->content()->undo();
+        else
+            onFocus("undo");
         break;
     case CommandId::redo:
-        onFocus("redo");
+        if (frontHistory())
+            qobject_cast<LibraryWindow*>(QApplication::activeWindow())->content()->redo();
+        else
+            onFocus("redo");
         break;
     case CommandId::cut:
         onFocus("cut");

@@ -65,6 +65,8 @@ public:
     // CommandTarget
     void runCommand(CommandId id) override;
     bool isCommandChecked(CommandId id) const override;
+    QString commandTitle(CommandId id) const override;
+    bool isCommandEnabled(CommandId id) const override;
 
     void newBookmark();
     static void focusSearch();

@@ -83,6 +83,13 @@ void TagSidebarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->setBrush(withAlpha(palette.color(QPalette::Text), 0.06));
         painter->drawRoundedRect(row, 6, 6);
     }
+    // Where the keyboard is: the current row of a focused sidebar.
+    if (option.state.testFlag(QStyle::State_HasFocus)) {
+        const QColor ring = selected && active ? text : palette.color(QPalette::Active, QPalette::Highlight);
+        painter->setPen(QPen(ring, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(row).adjusted(1, 1, -1, -1), 6, 6);
+    }
 
     const QRect content = row.adjusted(kInnerMargin, 0, -kInnerMargin, 0);
     const QRect iconRect(content.left(), content.center().y() - kIconSize / 2 + 1, kIconSize,

@@ -1,7 +1,7 @@
 // Shows the library window on a temporary library, for screenshots:
 //   library_window_preview [--dark] [--bookmarks N] [--tag NAME] [--search TEXT]
 //                          [--save-failing | --open-file-address] [--select]
-//                          [--widths W,W...]
+//                          [--widths W,W...] [--delete]
 // N realistic bookmarks (default none: the empty library), then the tag NAME
 // chosen in the sidebar as a click would, then TEXT typed into the search field.
 // --save-failing: another program holds the store while a bookmark is added,
@@ -9,7 +9,8 @@
 // --open-file-address: opening a bookmark of a local file (the question first).
 // --select: the list focused from the search field, three rows selected with
 // the keyboard. --widths: the window resized to each width in turn, the way
-// a user drags its edge, ending at the last.
+// a user drags its edge, ending at the last. --delete: the selection
+// deleted with the Delete key (the notice that offers Undo).
 #include "Corvina/App/QuillanApp.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/Library/LibraryStore.h"
@@ -131,7 +132,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption openFileAddress(u"open-file-address"_s);
     const QCommandLineOption select(u"select"_s);
     const QCommandLineOption widths(u"widths"_s, u"Widths to resize to."_s, u"W,W"_s);
-    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress, select, widths});
+    const QCommandLineOption deleteSelection(u"delete"_s);
+    parser.addOptions(
+        {dark, bookmarks, tag, search, saveFailing, openFileAddress, select, widths, deleteSelection});
     parser.process(app);
     if (parser.isSet(dark))
         QApplication::setPalette(preview::darkPalette());
@@ -160,6 +163,8 @@ int main(int argc, char** argv) {
             QTest::keyClick(list, Qt::Key_Down);
             QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
             QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+            if (parser.isSet(deleteSelection))
+                QTest::keyClick(list, Qt::Key_Delete);
         }
         int delay = 0;
         for (const QString& width : parser.value(widths).split(u',', Qt::SkipEmptyParts)) {
