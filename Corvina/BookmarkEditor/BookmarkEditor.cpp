@@ -13,7 +13,9 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -185,12 +187,83 @@ void BookmarkEditor::connectFields() {
         m_tags->end(false);
     });
     connect(m_cancel, &QPushButton::clicked, this, &BookmarkEditor::reject);
-    connect(m_save, &QPushButton::clicked, this, [this] {
+    connect(m_save, &QPushButton::clicked, this, &BookmarkEditor::save);
+    connect(&c, &BookmarkEditorController::dismissed, this, [this] { QDialog::done(m_result); });
+    connect(&c, &BookmarkEditorController::bookmarkAdded, this, &BookmarkEditor::bookmarkAdded);
+    connect(&c, &BookmarkEditorController::bookmarkEdited, this, &BookmarkEditor::bookmarkEdited);
+    m_tags->installEventFilter(this);
+}
+
+QMessageBox* BookmarkEditor::openQuestion() const {
+    return m_question;
+}
+
+void BookmarkEditor::save() {
+    m_result = QDialog::Accepted;
+    if (m_controller->save())
+        return;
+    m_result = QDialog::Rejected;
+    if (m_controller->isEditedBookmarkGone())
+        askToSaveAsNew();
+}
+
+// Saving the edit would bring the bookmark back unasked, and dropping it
+// would lose what the user typed: the user chooses.
+void BookmarkEditor::askToSaveAsNew() {
+    if (m_question)
+        return;
+    auto* question = new QMessageBox(
+        QMessageBox::Warning, tr("This Bookmark Was Deleted"),
+        tr("Another window or program deleted this bookmark while you were editing it. You "
+           "can save what you typed as a new bookmark."),
+        QMessageBox::NoButton, this);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setWindowModality(Qt::WindowModal);
+    QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
+    QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    question->setDefaultButton(saveAsNew);
+    question->setEscapeButton(cancel);
+    m_question = question;
+    // Cancel goes back to the sheet, where the text is still there to copy.
+    connect(question, &QMessageBox::finished, this, [this, question, saveAsNew] {
+        if (question->clickedButton() != saveAsNew)
+            return;
         m_result = QDialog::Accepted;
-        if (!m_controller->save())
+        if (!m_controller->saveAsNew())
             m_result = QDialog::Rejected;
     });
-    connect(&c, &BookmarkEditorController::dismissed, this, [this] { QDialog::done(m_result); });
+    question->open();
+}
+
+bool BookmarkEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_tags) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            refreshDerived(); // the highlight shows only while typing there
+        else if (event->type() == QEvent::KeyPress &&
+                 tagsFieldKey(*static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool BookmarkEditor::tagsFieldKey(const QKeyEvent& key) {
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Taken: the focus stays in the field for the next tag.
+        return m_controller->acceptHighlightedChip();
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+        if (m_controller->highlightedChip() < 0)
+            return false;
+        m_controller->moveHighlight(key.key() == Qt::Key_Down ? 1 : -1);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void BookmarkEditor::refreshDerived() {
@@ -217,6 +290,7 @@ void BookmarkEditor::refreshDerived() {
 
     const QStringList chips = c.railSuggestions();
     m_rail->setSuggestions(chips, c.existingTags(), c.railShowsSparkle());
+    m_rail->setHighlighted(m_tags->hasFocus() ? c.highlightedChip() : -1);
     m_rail->setVisible(!chips.isEmpty());
 }
 

@@ -3,8 +3,11 @@
 #include "Corvina/BookmarkEditor/BookmarkEditorController.h"
 
 #include <QDialog>
+#include <QPointer>
 
+class QKeyEvent;
 class QLabel;
+class QMessageBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -14,7 +17,9 @@ class SuggestedTagsRail;
 // The add and edit sheet: a window-modal dialog, 460 points wide, over a
 // BookmarkEditorController that holds every rule. Return in a one-line field
 // saves when saving is possible, Escape cancels; Return in the description
-// starts a new line.
+// starts a new line. In the Tags field, while completions show, Up and Down
+// move the highlight along them and Tab or Return take the highlighted one
+// instead of moving on or saving.
 class BookmarkEditor : public QDialog {
     Q_OBJECT
 public:
@@ -38,16 +43,27 @@ public:
     Spinner* spinner() const { return m_spinner; }
     QPushButton* saveButton() const { return m_save; }
     QPushButton* cancelButton() const { return m_cancel; }
+    // The question asked when the edited bookmark has gone, while it is open.
+    QMessageBox* openQuestion() const;
 
     void reject() override;
 
+Q_SIGNALS:
+    // The controller's, passed on.
+    void bookmarkAdded(const Bookmark& bookmark);
+    void bookmarkEdited(const BookmarkPayload& before, const Bookmark& bookmark);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
     void connectFields();
     void refreshDerived();
+    void save();
+    void askToSaveAsNew();
+    bool tagsFieldKey(const QKeyEvent& key);
 
     BookmarkEditorController* m_controller;
     QLabel* m_headline = nullptr;
@@ -62,6 +78,7 @@ private:
     SuggestedTagsRail* m_rail = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_save = nullptr;
+    QPointer<QMessageBox> m_question;
     bool m_shown = false;
     int m_result = QDialog::Rejected;
 };

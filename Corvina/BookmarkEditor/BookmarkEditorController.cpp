@@ -4,10 +4,13 @@
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
 #include "Corvina/Library/BookmarkDraft.h"
+#include "platform/Store/ModelContext.h"
 #include "platform/Tagger/NaturalLanguageTagger.h"
 #include "platform/Url/Url.h"
 #include "shared/Duplicates/DuplicateKey.h"
 #include "shared/Preferences.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -100,6 +103,7 @@ void BookmarkEditorController::setTagsField(const QString& text) {
     if (text == m_tagsField)
         return;
     m_tagsField = text;
+    m_highlight = -1;
     Q_EMIT tagsFieldChanged(m_tagsField);
     Q_EMIT derivedChanged();
 }
@@ -217,7 +221,7 @@ std::optional<Bookmark> BookmarkEditorController::duplicate() const {
 }
 
 bool BookmarkEditorController::canSave() const {
-    return draft::canSave({m_url, m_title, m_descriptionText, m_tagsField});
+    return draft::canSave(currentDraft());
 }
 
 QStringList BookmarkEditorController::completions() const {
@@ -236,13 +240,71 @@ void BookmarkEditorController::applyTag(const QString& tag) {
     setTagsField(tagcompletion::applyTag(m_tagsField, tag));
 }
 
+qsizetype BookmarkEditorController::highlightedChip() const {
+    const QStringList completions = this->completions();
+    if (completions.isEmpty())
+        return -1;
+    const QStringList chips = railSuggestions();
+    return m_highlight >= 0 && m_highlight < chips.size() ? m_highlight
+                                                          : chips.indexOf(completions.first());
+}
+
+void BookmarkEditorController::moveHighlight(int step) {
+    const qsizetype current = highlightedChip();
+    if (current < 0)
+        return;
+    m_highlight = std::clamp<qsizetype>(current + step, 0, railSuggestions().size() - 1);
+    Q_EMIT derivedChanged();
+}
+
+bool BookmarkEditorController::acceptHighlightedChip() {
+    const qsizetype chip = highlightedChip();
+    if (chip < 0)
+        return false;
+    applyTag(railSuggestions().at(chip));
+    return true;
+}
+
+BookmarkDraft BookmarkEditorController::currentDraft() const {
+    return {m_url, m_title, m_descriptionText, m_tagsField};
+}
+
 bool BookmarkEditorController::save() {
     if (m_closed || !canSave())
         return false;
-    const std::optional<Bookmark> written =
-        draft::save(m_context, {m_url, m_title, m_descriptionText, m_tagsField}, m_initial);
+    if (!m_initial)
+        return finishSave(draft::save(m_context, currentDraft()), std::nullopt);
+    // The write is begun first: it catches up with other programs under the
+    // store's lock, so a bookmark they deleted is found gone here, rather
+    // than written back by this save as a new one without a word.
+    auto write = m_context.beginWrite();
+    if (isEditedBookmarkGone())
+        return false;
+    const BookmarkPayload before = m_initial->toPayload();
+    const std::optional<Bookmark> written = draft::write(m_context, currentDraft(), m_initial);
+    if (write)
+        (void)write->commit();
+    return finishSave(written, before);
+}
+
+bool BookmarkEditorController::isEditedBookmarkGone() const {
+    return m_initial && m_initial->object().isDeleted();
+}
+
+bool BookmarkEditorController::saveAsNew() {
+    if (m_closed || !canSave())
+        return false;
+    return finishSave(draft::save(m_context, currentDraft()), std::nullopt);
+}
+
+bool BookmarkEditorController::finishSave(const std::optional<Bookmark>& written,
+                                          const std::optional<BookmarkPayload>& before) {
     if (!written)
         return false;
+    if (before)
+        Q_EMIT bookmarkEdited(*before, *written);
+    else
+        Q_EMIT bookmarkAdded(*written);
     (void)rebuildDuplicateIndex(m_context);
     const Url url = written->url();
     if (const std::optional<QString> host = url.hostDecoded();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Corvina/Library/Bookmark.h"
+#include "Corvina/Library/BookmarkDraft.h"
 #include "Corvina/Tags/TagSuggester.h"
 #include "shared/Metadata/MetadataFetcher.h"
 
@@ -91,12 +92,25 @@ public:
 
     void applyTag(const QString& tag);
 
+    // While completions of the tag being typed show, one chip is highlighted
+    // (an index into railSuggestions(), else -1): the first completion until
+    // moveHighlight() moves it. acceptHighlightedChip() applies it, or is
+    // false when no completion shows.
+    qsizetype highlightedChip() const;
+    void moveHighlight(int step);
+    bool acceptHighlightedChip();
+
     // Writes the bookmark, rewrites the duplicate index, asks for the site's
     // icon and closes; false (and nothing changes) while canSave() is false.
     // A store write that fails leaves the change in the context, where the
     // library shows it and the next successful save writes it, so closing
-    // loses nothing the user typed.
+    // loses nothing the user typed. False as well, writing nothing, when the
+    // bookmark being edited has left the library meanwhile
+    // (isEditedBookmarkGone()): the user decides whether saveAsNew().
     bool save();
+    bool isEditedBookmarkGone() const;
+    // Saves the form as a new bookmark (fresh id, created now), as if added.
+    bool saveAsNew();
     // Closes without changing anything.
     void cancel();
 
@@ -111,6 +125,12 @@ Q_SIGNALS:
     void derivedChanged();
     // The sheet is done (Save or Cancel); the owner closes it.
     void dismissed();
+    // What Save wrote, just before the sheet closes, for the undo history:
+    // a new bookmark, or an existing one and its values before the edit.
+    // Sent even when the store write failed, since the change stays in the
+    // context and is written later.
+    void bookmarkAdded(const Bookmark& bookmark);
+    void bookmarkEdited(const BookmarkPayload& before, const Bookmark& bookmark);
 
 private:
     void urlChangeHandler(const QString& text);
@@ -120,6 +140,9 @@ private:
     void setFetching(bool fetching);
     void refreshSuggestions();
     void close();
+    BookmarkDraft currentDraft() const;
+    bool finishSave(const std::optional<Bookmark>& written,
+                    const std::optional<BookmarkPayload>& before);
     const QStringList& existingKeys() const;
 
     store::ModelContext& m_context;
@@ -130,6 +153,7 @@ private:
     QString m_title;
     QString m_descriptionText;
     QString m_tagsField;
+    qsizetype m_highlight = -1; // moved by the user; -1 for the first completion
     bool m_isFetching = false;
     QTimer m_fetchWait;
     std::optional<Url> m_waitingFor;

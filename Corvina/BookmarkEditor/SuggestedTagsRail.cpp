@@ -5,6 +5,7 @@
 #include "platform/Widgets/Typography.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
@@ -30,15 +31,45 @@ int symbolSide() {
 
 } // namespace
 
-TagChip::TagChip(const QString& tag, bool isNew, QWidget* parent)
-    : QAbstractButton(parent)
-    , m_tag(tag)
-    , m_isNew(isNew) {
+TagChip::TagChip(QWidget* parent)
+    : QAbstractButton(parent) {
+    setCursor(Qt::PointingHandCursor);
+    // Reached by Tab (the rail decides which chip is the stop); a click
+    // leaves the focus where it was, in the Tags field.
+    setFocusPolicy(Qt::TabFocus);
+    setFont(chipFont());
+}
+
+void TagChip::setTag(const QString& tag, bool isNew) {
+    m_tag = tag;
+    m_isNew = isNew;
     setText(tag);
     setAccessibleName(tag);
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
-    setFont(chipFont());
+    updateGeometry();
+    update();
+}
+
+void TagChip::setHighlighted(bool highlighted) {
+    if (highlighted == m_highlighted)
+        return;
+    m_highlighted = highlighted;
+    update();
+}
+
+void TagChip::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        Q_EMIT stepRequested((event->key() == Qt::Key_Right) == isLeftToRight() ? 1 : -1);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The chip's own action, not the sheet's default button.
+        click();
+        return;
+    default:
+        QAbstractButton::keyPressEvent(event);
+    }
 }
 
 QSize TagChip::sizeHint() const {
@@ -59,6 +90,13 @@ void TagChip::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(systemcolors::withAlpha(base, isDown() ? 0.3 : 0.18));
     painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
+    if (hasFocus() || m_highlighted) {
+        // Inside the capsule: the rail is exactly a chip high.
+        const QRectF ring = capsule.adjusted(1, 1, -1, -1);
+        painter.setPen(QPen(systemcolors::accent(palette), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+    }
 
     int x = kChipHorizontalPadding;
     if (m_isNew) {
@@ -93,6 +131,18 @@ SuggestedTagsRail::SuggestedTagsRail(QWidget* parent)
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(6);
     m_layout->addWidget(m_sparkle, 0, Qt::AlignVCenter);
+    // Every chip is made now, right after the widgets before the rail, so
+    // that the chips sit there in the tab order: one made later would come
+    // after the sheet's buttons. The rail itself takes no focus.
+    setFocusPolicy(Qt::NoFocus);
+    for (qsizetype i = 0; i < tagcompletion::kMaxRailChips; ++i) {
+        auto* chip = new TagChip(m_strip);
+        chip->hide();
+        m_layout->addWidget(chip, 0, Qt::AlignVCenter);
+        connect(chip, &QAbstractButton::clicked, this, [this, chip] { Q_EMIT tagTapped(chip->tag()); });
+        connect(chip, &TagChip::stepRequested, this, [this, chip](int by) { step(chip, by); });
+        m_chips.append(chip);
+    }
     m_layout->addStretch(1);
     setWidget(m_strip);
     const QFontMetrics metrics(chipFont());
@@ -117,15 +167,33 @@ void SuggestedTagsRail::setSuggestions(const QStringList& suggestions,
         return;
     m_suggestions = suggestions;
     m_existing = existing;
-    for (TagChip* chip : chips())
-        delete chip;
-    int position = 1; // after the sparkle
-    for (const QString& tag : suggestions) {
-        auto* chip = new TagChip(tag, !existing.contains(tagcompletion::folded(tag)), m_strip);
-        connect(chip, &QAbstractButton::clicked, this, [this, tag] { Q_EMIT tagTapped(tag); });
-        m_layout->insertWidget(position++, chip, 0, Qt::AlignVCenter);
+    for (qsizetype i = 0; i < m_chips.size(); ++i) {
+        TagChip* chip = m_chips[i];
+        chip->setVisible(i < suggestions.size());
+        if (i < suggestions.size())
+            chip->setTag(suggestions[i], !existing.contains(tagcompletion::folded(suggestions[i])));
+        // New chips, and the tab stop back on the first.
+        chip->setFocusPolicy(i == 0 ? Qt::TabFocus : Qt::NoFocus);
     }
     horizontalScrollBar()->setValue(0);
+}
+
+void SuggestedTagsRail::setHighlighted(qsizetype index) {
+    for (qsizetype i = 0; i < m_chips.size(); ++i)
+        m_chips[i]->setHighlighted(i == index);
+    if (index >= 0 && index < m_chips.size())
+        ensureWidgetVisible(m_chips[index]);
+}
+
+void SuggestedTagsRail::step(TagChip* from, int by) {
+    const QList<TagChip*> shown = chips();
+    const qsizetype to = shown.indexOf(from) + by;
+    if (to < 0 || to >= shown.size())
+        return;
+    shown[to]->setFocusPolicy(Qt::TabFocus);
+    shown[to]->setFocus(Qt::TabFocusReason);
+    from->setFocusPolicy(Qt::NoFocus);
+    ensureWidgetVisible(shown[to]);
 }
 
 bool SuggestedTagsRail::showsSparkle() const {
@@ -133,5 +201,5 @@ bool SuggestedTagsRail::showsSparkle() const {
 }
 
 QList<TagChip*> SuggestedTagsRail::chips() const {
-    return m_strip->findChildren<TagChip*>(Qt::FindDirectChildrenOnly);
+    return m_chips.first(std::min(m_suggestions.size(), m_chips.size()));
 }

@@ -68,7 +68,6 @@ QStringList completions(const QStringList& allTags, const QString& tagsField) {
 
 QStringList railSuggestions(const QStringList& suggestedTags, const QStringList& allTags,
                             const QString& tagsField) {
-    constexpr qsizetype kMaxChips = 8;
     const QSet<QString> typed = foldedSet(committedTags(tagsField));
     const QString fragment = draft::trimSpacesAndTabs(currentFragment(tagsField));
     QStringList chips;
@@ -83,8 +82,8 @@ QStringList railSuggestions(const QStringList& suggestedTags, const QStringList&
     const QString lower = folded(fragment);
     if (!typed.contains(lower) && !foldedSet(allTags).contains(lower))
         chips.prepend(fragment);
-    if (chips.size() > kMaxChips)
-        chips.resize(kMaxChips);
+    if (chips.size() > kMaxRailChips)
+        chips.resize(kMaxRailChips);
     return chips;
 }
 

@@ -27,9 +27,11 @@ QStringList committedTags(const QString& tagsField);
 // order for the locale.
 QStringList completions(const QStringList& allTags, const QString& tagsField);
 
+inline constexpr qsizetype kMaxRailChips = 8;
+
 // The chips under the Tags field. With no fragment: the suggester's tags
 // not yet typed. With one: the completions, led by the fragment itself when
-// it is new to the library and not typed yet; at most eight.
+// it is new to the library and not typed yet; at most kMaxRailChips.
 QStringList railSuggestions(const QStringList& suggestedTags, const QStringList& allTags,
                             const QString& tagsField);
 

@@ -12,6 +12,7 @@
 #include <QUuid>
 #include <algorithm>
 #include <limits>
+#include <span>
 #include <utility>
 #include <sqlite3.h>
 
@@ -332,58 +333,79 @@ void ModelContext::journal(ObjectRecord* record) {
 }
 
 void ModelContext::insert(const ModelObject& object) {
-    ObjectRecord* record = object.m_record.data();
-    if (!record || record->schema != &m_schema)
-        return;
-    if (record->context == this && record->deleted) {
-        // Deleted and not yet saved: bring it back.
+    insert(std::span(&object, 1));
+}
+
+void ModelContext::insert(std::span<const ModelObject> objects) {
+    bool revived = false;
+    for (const ModelObject& object : objects) {
+        ObjectRecord* record = object.m_record.data();
+        if (!record || record->schema != &m_schema)
+            continue;
+        if (record->context == this && record->deleted) {
+            // Deleted and not yet saved: bring it back, row and all, so the
+            // next save writes it once (the pending deletion goes below).
+            record->deleted = false;
+            revived = true;
+            d->live.emplace_back(record);
+            record->sequence = d->nextSequence++;
+            if (record->rowId == 0) {
+                record->pendingInsert = true;
+                d->inserts.emplace_back(record);
+            }
+            noteChange(record);
+            continue;
+        }
+        if (record->context)
+            continue;
+        (void)loadAll();
+        record->context = this;
+        // It may have been inserted and removed again before any save, or
+        // its deletion saved: either way it has no row now.
         record->deleted = false;
-        d->deletes.erase(std::remove(d->deletes.begin(), d->deletes.end(), RecordPtr(record)),
-                         d->deletes.end());
+        record->rowId = 0;
+        record->pendingInsert = true;
+        d->inserts.emplace_back(record);
         d->live.emplace_back(record);
         record->sequence = d->nextSequence++;
-        if (record->rowId == 0) {
-            record->pendingInsert = true;
-            d->inserts.emplace_back(record);
-        }
         noteChange(record);
-        return;
     }
-    if (record->context)
-        return;
-    (void)loadAll();
-    record->context = this;
-    // It may have been inserted and removed again before any save.
-    record->deleted = false;
-    record->pendingInsert = true;
-    d->inserts.emplace_back(record);
-    d->live.emplace_back(record);
-    record->sequence = d->nextSequence++;
-    noteChange(record);
+    if (revived)
+        std::erase_if(d->deletes, [](const RecordPtr& record) { return !record->deleted; });
 }
 
 void ModelContext::remove(const ModelObject& object) {
-    ObjectRecord* record = object.m_record.data();
-    if (!record || record->context != this || record->deleted)
+    remove(std::span(&object, 1));
+}
+
+void ModelContext::remove(std::span<const ModelObject> objects) {
+    std::vector<RecordPtr> removed;
+    for (const ModelObject& object : objects) {
+        ObjectRecord* record = object.m_record.data();
+        if (!record || record->context != this || record->deleted)
+            continue;
+        record->deleted = true;
+        removed.emplace_back(record);
+    }
+    if (removed.empty())
         return;
-    const RecordPtr pointer(record);
-    record->deleted = true;
-    d->live.erase(std::remove(d->live.begin(), d->live.end(), pointer), d->live.end());
-    if (record->pendingInsert) {
-        // Never written: forget it entirely.
-        record->pendingInsert = false;
-        d->inserts.erase(std::remove(d->inserts.begin(), d->inserts.end(), pointer),
-                         d->inserts.end());
-        record->context = nullptr;
-    } else {
-        d->deletes.push_back(pointer);
-    }
-    if (record->pendingUpdate) {
+    // One pass over each list for all of them: one pass per object would
+    // make deleting a large selection take minutes.
+    const auto isDeleted = [](const RecordPtr& record) { return record->deleted; };
+    std::erase_if(d->live, isDeleted);
+    std::erase_if(d->inserts, isDeleted);
+    std::erase_if(d->updates, isDeleted);
+    for (const RecordPtr& record : removed) {
         record->pendingUpdate = false;
-        d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), pointer),
-                         d->updates.end());
+        if (record->pendingInsert) {
+            // Never written: forget it entirely.
+            record->pendingInsert = false;
+            record->context = nullptr;
+        } else {
+            d->deletes.push_back(record);
+        }
+        noteChange(record.data());
     }
-    noteChange(record);
 }
 
 std::vector<ModelObject> ModelContext::fetch(const SortDescriptor& sort) const {

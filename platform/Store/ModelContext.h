@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace store {
@@ -63,8 +64,14 @@ public:
 
     const EntitySchema& schema() const { return m_schema; }
 
+    // Inserting an object deleted here brings it back: before a save its
+    // deletion is dropped (no second row), after one it is written anew.
     void insert(const ModelObject& object);
     void remove(const ModelObject& object);
+    // Many at once, in time that follows their number and the store's size
+    // once, not their product.
+    void insert(std::span<const ModelObject> objects);
+    void remove(std::span<const ModelObject> objects);
 
     // Every live object (saved or only inserted, not deleted), sorted by the
     // descriptor; ties keep the store's order (insertion order).
