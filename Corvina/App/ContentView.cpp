@@ -210,6 +210,8 @@ BookmarkEditor* ContentView::openEditor(std::optional<Bookmark> bookmark,
     BookmarkEditorServices services{m_services.context, m_services.preferences, m_services.network,
                                     &m_services.favicons};
     auto* editor = new BookmarkEditor(std::move(input), services, this);
+    connect(editor, &BookmarkEditor::bookmarkAdded, m_history, &LibraryHistory::recordAdd);
+    connect(editor, &BookmarkEditor::bookmarkEdited, m_history, &LibraryHistory::recordEdit);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->setWindowModality(Qt::WindowModal);
     editor->open();

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimerEvent>
 
@@ -13,16 +14,12 @@ constexpr int kBottomMargin = 16;
 } // namespace
 
 PassingNotice::PassingNotice(QWidget* parent)
-    : QFrame(parent)
+    : QWidget(parent)
     , m_text(new QLabel(this))
     , m_action(new QPushButton(this)) {
     setObjectName(QStringLiteral("passingNotice"));
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::ToolTipBase);
-    setForegroundRole(QPalette::ToolTipText);
+    setAttribute(Qt::WA_TranslucentBackground);
     m_text->setTextFormat(Qt::PlainText);
-    m_text->setForegroundRole(QPalette::ToolTipText);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 8, 8, 8);
     layout->setSpacing(12);
@@ -36,7 +33,25 @@ PassingNotice::PassingNotice(QWidget* parent)
     hide();
 }
 
+void PassingNotice::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::Window));
+    painter.drawRoundedRect(QRectF(rect()), 8, 8);
+}
+
 void PassingNotice::showText(const QString& text, const QString& actionTitle) {
+    // The host's colours turned round, so the note stands out from the list
+    // in either palette, as the desktop's own notes do.
+    QPalette colours = parentWidget()->palette();
+    const QColor ground = colours.color(QPalette::Text);
+    const QColor ink = colours.color(QPalette::Base);
+    colours.setColor(QPalette::Window, ground);
+    colours.setColor(QPalette::WindowText, ink);
+    colours.setColor(QPalette::Button, ground);
+    colours.setColor(QPalette::ButtonText, ink);
+    setPalette(colours);
     m_text->setText(text);
     m_action->setText(actionTitle);
     m_action->setVisible(!actionTitle.isEmpty());
@@ -53,7 +68,7 @@ QString PassingNotice::text() const {
 
 void PassingNotice::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_timer.timerId())
-        return QFrame::timerEvent(event);
+        return QWidget::timerEvent(event);
     m_timer.stop();
     hide();
 }
@@ -61,7 +76,7 @@ void PassingNotice::timerEvent(QTimerEvent* event) {
 bool PassingNotice::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parent() && event->type() == QEvent::Resize)
         place();
-    return QFrame::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void PassingNotice::place() {

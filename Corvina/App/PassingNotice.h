@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QBasicTimer>
-#include <QFrame>
+#include <QWidget>
 
 class QLabel;
 class QPushButton;
@@ -9,7 +9,7 @@ class QPushButton;
 // A short note laid over the bottom of the list after an action ("Deleted
 // 3 bookmarks"), with an optional button that takes the action back. It
 // leaves by itself after a while, or when the user acts or moves on.
-class PassingNotice : public QFrame {
+class PassingNotice : public QWidget {
     Q_OBJECT
 public:
     explicit PassingNotice(QWidget* parent);
@@ -23,6 +23,7 @@ Q_SIGNALS:
     void actionTriggered();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

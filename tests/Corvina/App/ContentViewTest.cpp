@@ -2,6 +2,7 @@
 
 #include "Corvina/App/AppNotifications.h"
 #include "Corvina/App/EmptyStateView.h"
+#include "Corvina/App/PassingNotice.h"
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
 #include "Corvina/BookmarkRow/BookmarkListView.h"
 #include "Corvina/Favicons/FaviconStore.h"
@@ -19,6 +20,7 @@
 #include <QListView>
 #include <QScrollBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 
 namespace {
@@ -236,6 +238,10 @@ TEST_F(ContentViewTest, KeyboardDrivesTheList) {
     EXPECT_EQ(leave.size(), 1);
     EXPECT_EQ(view->model().rowCount(), 29) << "Delete removed the row";
     EXPECT_EQ(view->model().index(0).data().toString(), u"Page 28");
+    EXPECT_EQ(view->notice()->text(), u"Deleted \u201CPage 29\u201D");
+    view->notice()->actionButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->model().index(0).data().toString(), u"Page 29") << "undone from the notice";
     QTest::keyClick(list, Qt::Key_F2);
     EXPECT_TRUE(view->editSheet());
     QDesktopServices::unsetUrlHandler(u"https"_s);
