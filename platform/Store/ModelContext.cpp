@@ -215,8 +215,8 @@ public:
                 break;
             case AttributeType::StringList:
                 if (value.typeId() != QMetaType::QStringList ||
-                    decodeStringList(m_select.columnTextView(column)) !=
-                        *static_cast<const QStringList*>(value.constData()))
+                    !encodesStringList(m_select.columnTextView(column),
+                                       *static_cast<const QStringList*>(value.constData())))
                     return false;
                 break;
             case AttributeType::Date:

@@ -94,7 +94,7 @@ TEST(StartupTest, AnOpenWindowShowsWhatACommandAdds) {
         testcorvina::run(home.path(), {u"add"_s, u"https://added.example/"_s, u"--title"_s,
                                        u"Added"_s, u"--description"_s, u"-"_s});
     ASSERT_EQ(added.exitCode, 0) << added.err.constData();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return list.rowCount() == 1 && list.index(0).data() == u"Added"_s; },
-        testenv::kPatience));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return list.rowCount() == 1 && list.index(0).data() == u"Added"_s; },
+                        testenv::kPatience));
 }

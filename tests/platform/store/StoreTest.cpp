@@ -288,8 +288,9 @@ TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
         const QString name = u"shared%1.store"_s.arg(int(way));
         ModelContext& context = open(name);
         auto theirs = openFile(file(name));
-        ModelObject renamed = make(u"renamed"_s, 1), deleted = make(u"deleted"_s, 2),
-                    contested = make(u"contested"_s, 3), editedHere = make(u"edited here"_s, 4);
+        ModelObject renamed = make(u"renamed"_s, 1, {u"a"_s, u"b"_s}),
+                    deleted = make(u"deleted"_s, 2), contested = make(u"contested"_s, 3),
+                    editedHere = make(u"edited here"_s, 4);
         for (const ModelObject& object : {renamed, deleted, contested, editedHere})
             context.insert(object);
         ASSERT_TRUE(context.save());
@@ -301,6 +302,7 @@ TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
         std::vector<ModelObject> seen = other.fetch({kWhen});
         ASSERT_EQ(seen.size(), 4u);
         seen[0].setValue(kName, u"renamed there"_s);
+        seen[0].setValue(kList, QStringList{u"a"_s, u"\"b\""_s});
         other.remove(seen[1]);
         seen[2].setValue(kName, u"contested there"_s);
         other.remove(seen[3]);
@@ -327,6 +329,7 @@ TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
             [&] { return names(context.fetch({kWhen})) == expected && !changed.isEmpty(); },
             testenv::kPatience));
         EXPECT_TRUE(deleted.isDeleted());
+        EXPECT_EQ(renamed.value(kList).toStringList(), (QStringList{u"a"_s, u"\"b\""_s}));
         EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
         ASSERT_TRUE(context.save());
         EXPECT_EQ(names(openFile(file(name))->mainContext().fetch({kWhen})), expected);
