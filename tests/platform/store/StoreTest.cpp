@@ -7,6 +7,7 @@
 #include <QTimeZone>
 #include <QUuid>
 #include <random>
+#include <sys/time.h>
 
 using namespace store;
 using WriteLock = teststore::StoreWriteLock;
@@ -319,7 +320,6 @@ TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
             auto write = context.beginWrite();
             ASSERT_TRUE(write) << write.error().message.toStdString();
             EXPECT_EQ(names(context.fetch({kWhen})), expected);
-            EXPECT_TRUE(deleted.isDeleted());
             ASSERT_TRUE(write->commit());
         } else if (way == Way::takeIn) {
             EXPECT_EQ(context.takeInOutsideChanges().value(), true);
@@ -334,21 +334,16 @@ TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
         ASSERT_TRUE(context.save());
         EXPECT_EQ(names(openFile(file(name))->mainContext().fetch({kWhen})), expected);
 
-        if (watcher) {
+        if (watcher) { // files touched without a commit
             QCoreApplication::processEvents();
-            const qsizetype announced = changed.count();
+            changed.clear();
             QSignalSpy looked(&*watcher, &StoreWatcher::looked);
-            for (const QString& path : {file(name), file(name) + u"-wal"_s}) {
-                QFile touched(path);
-                ASSERT_TRUE(touched.open(QIODevice::Append));
-                ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime(),
-                                                QFileDevice::FileModificationTime));
-            }
+            for (const QString& path : {file(name), file(name) + u"-wal"_s})
+                ASSERT_EQ(utimes(QFile::encodeName(path).constData(), nullptr), 0);
             ASSERT_TRUE(looked.wait(testenv::kPatience));
             QCoreApplication::processEvents();
-            for (const QList<QVariant>& look : std::as_const(looked))
-                EXPECT_EQ(look.first(), false);
-            EXPECT_EQ(changed.count(), announced);
+            EXPECT_FALSE(looked.contains({true}));
+            EXPECT_TRUE(changed.isEmpty());
         }
     }
 }
