@@ -122,7 +122,7 @@ void BM_OutsideChange(benchmark::State& state) {
     const int kind = int(state.range(1));
     const std::vector<Bookmark> existing = library::allBookmarks(theirs);
     const std::vector<BookmarkPayload> extra = benchdata::libraryPayloads(int(count), 11);
-    const auto save = [](store::ModelContext& theirs) {
+    const auto save = [&] {
         if (!theirs.save())
             qFatal("the other connection cannot save");
     };
@@ -148,20 +148,20 @@ void BM_OutsideChange(benchmark::State& state) {
                 theirs.insert(added.back().object());
             }
             if (kind == 2) {
-                save(theirs);
+                save();
                 takeIn();
                 for (const Bookmark& bookmark : added)
                     theirs.remove(bookmark.object());
             }
         }
-        save(theirs);
+        save();
         state.ResumeTiming();
         takeIn();
         state.PauseTiming();
         if (kind == 0) {
             for (const Bookmark& bookmark : added)
                 theirs.remove(bookmark.object());
-            save(theirs);
+            save();
             takeIn();
         }
         state.ResumeTiming();
