@@ -34,10 +34,10 @@ double residentMiB() {
 // Filled, then opened again, so the bookmarks are loaded as at a start.
 struct Library {
     QTemporaryDir folder;
+    const QString file = folder.filePath(u"Quillan.store"_s);
     std::unique_ptr<store::ModelContainer> container;
 
     Library() {
-        const QString file = folder.filePath(u"Quillan.store"_s);
         {
             auto filling = library::openStore(file).value();
             if (!library::insertPayloads(filling->mainContext(), benchdata::libraryPayloads(kLibrarySize)))
@@ -106,6 +106,77 @@ void BM_StoreChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StoreChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Another process's commit taken in by a window: the store read again and
+// merged, then the list model's update on the change signal; what a
+// StoreWatcher does on the main thread once the files tell it. Argument 0:
+// how many bookmarks the other process changed (0: it committed nothing,
+// only the version check runs); argument 1: what it did with them (0 added,
+// 1 edited, 2 deleted).
+void BM_OutsideChange(benchmark::State& state) {
+    store::ModelContext& context = library().container->mainContext();
+    BookmarkListModel model(context);
+    auto other = library::openStore(library().file).value();
+    store::ModelContext& theirs = other->mainContext();
+    const std::size_t count = std::size_t(state.range(0));
+    const int kind = int(state.range(1));
+    const std::vector<Bookmark> existing = library::allBookmarks(theirs);
+    const std::vector<BookmarkPayload> extra = benchdata::libraryPayloads(int(count), 11);
+    const auto save = [&] {
+        if (!theirs.save())
+            qFatal("the other connection cannot save");
+    };
+    const auto takeIn = [&] {
+        const auto taken = context.takeInOutsideChanges();
+        if (!taken || *taken != (count > 0))
+            qFatal("the outside change was not taken in: %s",
+                   taken ? "nothing changed" : qPrintable(taken.error().message));
+        QCoreApplication::processEvents();
+    };
+    // Across runs too: a title written again unchanged is no change.
+    static int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        std::vector<Bookmark> added;
+        if (kind == 1) {
+            for (std::size_t i = 0; i < count; ++i)
+                Bookmark(existing[i * 10]).setTitle(u"Edited %1"_s.arg(round));
+        } else {
+            for (const BookmarkPayload& payload : extra) {
+                added.push_back(Bookmark::fromPayload(payload));
+                theirs.insert(added.back().object());
+            }
+            if (kind == 2) {
+                save();
+                takeIn();
+                for (const Bookmark& bookmark : added)
+                    theirs.remove(bookmark.object());
+            }
+        }
+        save();
+        state.ResumeTiming();
+        takeIn();
+        state.PauseTiming();
+        if (kind == 0) {
+            for (const Bookmark& bookmark : added)
+                theirs.remove(bookmark.object());
+            save();
+            takeIn();
+        }
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = model.rowCount();
+}
+BENCHMARK(BM_OutsideChange)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Args({10'000, 0})
+    ->Args({10'000, 1})
+    ->Args({10'000, 2})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_TagCounts(benchmark::State& state) {
     const std::vector<Bookmark> all = library::allBookmarks(library().container->mainContext());

@@ -18,6 +18,7 @@
 #include "platform/Core/SystemLog.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContainer.h"
+#include "platform/Store/StoreWatcher.h"
 #include "platform/Updater/UpdaterController.h"
 #include "shared/Preferences.h"
 
@@ -84,6 +85,8 @@ Result<std::unique_ptr<QuillanApp>, QString> QuillanApp::start(const AppLocation
     if (const QString& reason = app->m_container->readOnlyReason(); !reason.isEmpty())
         standardErrorLine(library::readOnlyMessage(reason));
     app->m_keeper = std::make_unique<LibraryKeeper>(app->m_container->mainContext());
+    app->m_storeWatcher =
+        std::make_unique<store::StoreWatcher>(app->m_container->mainContext(), storeFile);
 
     // 8.
     const std::optional<QString> legacyFolder =
@@ -132,8 +135,10 @@ void QuillanApp::runWindowWork(bool activation) {
     // The index write runs on in the background; nobody waits for it. A
     // failed save is the keeper's to try again.
     m_keeper->runInboxWork();
-    if (activation)
+    if (activation) {
         m_syncStatus->refreshAccountStatus();
+        m_storeWatcher->lookSoon();
+    }
 }
 
 bool QuillanApp::anyWindowShown(const LibraryWindow* except) {

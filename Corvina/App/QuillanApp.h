@@ -25,6 +25,7 @@ struct UpdateAlertPresenter;
 class WindowCoordinator;
 namespace store {
 class ModelContainer;
+class StoreWatcher;
 }
 
 // Where the application keeps its data; tests point these elsewhere.
@@ -97,6 +98,7 @@ private:
     std::unique_ptr<SyncStatus> m_syncStatus;
     std::unique_ptr<store::ModelContainer> m_container;
     std::unique_ptr<LibraryKeeper> m_keeper;
+    std::unique_ptr<store::StoreWatcher> m_storeWatcher; // other processes' commits
     std::unique_ptr<CorvinaAppDelegate> m_appDelegate;
     QPointer<SettingsWindow> m_settingsWindow;
     QList<QPointer<LibraryWindow>> m_windows;

@@ -6,8 +6,8 @@
 #include "platform/Store/Sqlite.h"
 #include "platform/Store/StringListCodec.h"
 
+#include <QAnyStringView>
 #include <QDateTime>
-#include <QHash>
 #include <QSet>
 #include <QUuid>
 #include <algorithm>
@@ -154,52 +154,100 @@ ModelContext::~ModelContext() {
 
 namespace {
 
-// Every stored row, in rowid order, as records of `context` (not yet
-// placed in it).
-Result<std::vector<RecordPtr>, StoreError> readRows(SqliteDatabase& database, const QByteArray& sql,
-                                                    const EntitySchema& schema,
-                                                    ModelContext* context) {
-    SqliteStatement select(database, sql.constData());
-    if (!select.isValid())
-        return Failure{database.lastError(StoreError::Code::cannotOpen)};
-    std::vector<RecordPtr> rows;
-    const auto& attributes = schema.attributes;
-    // List elements repeat across objects (a library uses a few hundred tags
-    // on thousands of bookmarks): equal elements share one string.
-    StringPool elements;
-    int code;
-    while ((code = select.step()) == SQLITE_ROW) {
+// The stored rows in rowid order, one at a time.
+class RowReader {
+public:
+    RowReader(SqliteDatabase& database, const QByteArray& sql, const EntitySchema& schema)
+        : m_select(database, sql.constData())
+        , m_schema(schema) {}
+
+    bool isValid() const { return m_select.isValid(); }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return m_select.step(); }
+    qint64 rowId() const { return m_select.columnInt64(0); }
+
+    // The current row as a record, not yet placed in any context.
+    RecordPtr record() {
         RecordPtr record(new ObjectRecord);
-        record->schema = &schema;
-        record->context = context;
-        record->rowId = select.columnInt64(0);
-        record->values.reserve(attributes.size());
+        record->schema = &m_schema;
+        record->rowId = rowId();
+        record->values = values();
+        return record;
+    }
+
+    std::vector<QVariant> values() {
+        const auto& attributes = m_schema.attributes;
+        std::vector<QVariant> values;
+        values.reserve(attributes.size());
         for (size_t i = 0; i < attributes.size(); ++i) {
-            QVariant value = readValue(select, static_cast<int>(i) + 1, attributes[i].type);
+            QVariant value = readValue(m_select, static_cast<int>(i) + 1, attributes[i].type);
             if (attributes[i].type == AttributeType::StringList) {
                 QStringList list = value.toStringList();
                 for (QString& element : list)
-                    element = elements.intern(std::move(element));
+                    element = m_elements.intern(std::move(element));
                 value = QVariant(std::move(list));
             }
-            record->values.push_back(std::move(value));
+            values.push_back(std::move(value));
         }
-        rows.push_back(std::move(record));
+        return values;
     }
-    if (code != SQLITE_DONE)
-        return Failure{database.lastError(StoreError::Code::cannotOpen)};
-    return rows;
-}
 
-bool sameValues(const ObjectRecord& a, const ObjectRecord& b) {
+    // Whether the current row surely holds `record`'s values, told from the
+    // columns as they lie: a look at a large store for another process's
+    // few changes would otherwise spend most of its time building values
+    // only to find them equal. False may still be equal (a value of an
+    // unexpected type, text that is not UTF-8): sameValues() decides then.
+    bool matches(const ObjectRecord& record) const {
+        const auto& attributes = m_schema.attributes;
+        for (size_t i = 0; i < attributes.size(); ++i) {
+            const int column = static_cast<int>(i) + 1;
+            const QVariant& value = record.values[i];
+            switch (attributes[i].type) {
+            case AttributeType::Uuid:
+                if (QUuid::fromString(QLatin1StringView(m_select.columnTextView(column))) !=
+                    value.toUuid())
+                    return false;
+                break;
+            case AttributeType::String:
+                if (value.typeId() != QMetaType::QString ||
+                    !QAnyStringView::equal(QUtf8StringView(m_select.columnTextView(column)),
+                                           *static_cast<const QString*>(value.constData())))
+                    return false;
+                break;
+            case AttributeType::StringList:
+                if (value.typeId() != QMetaType::QStringList ||
+                    !encodesStringList(m_select.columnTextView(column),
+                                       *static_cast<const QStringList*>(value.constData())))
+                    return false;
+                break;
+            case AttributeType::Date:
+                if ((m_select.columnIsNull(column)
+                         ? std::numeric_limits<qint64>::min()
+                         : m_select.columnInt64(column)) != dateKey(value))
+                    return false;
+                break;
+            }
+        }
+        return true;
+    }
+
+private:
+    SqliteStatement m_select;
+    const EntitySchema& m_schema;
+    // List elements repeat across objects (a library uses a few hundred tags
+    // on thousands of bookmarks): equal elements share one string.
+    StringPool m_elements;
+};
+
+bool sameValues(const ObjectRecord& a, const std::vector<QVariant>& b) {
     const auto& attributes = a.schema->attributes;
     for (size_t i = 0; i < attributes.size(); ++i) {
-        if (compareValues(attributes[i].type, a.values[i], b.values[i]) != 0)
+        if (compareValues(attributes[i].type, a.values[i], b[i]) != 0)
             return false;
         // The sort comparison joins list elements; two lists that join alike
         // ("a,b" against "a" and "b") still differ.
         if (attributes[i].type == AttributeType::StringList &&
-            a.values[i].toStringList() != b.values[i].toStringList())
+            a.values[i].toStringList() != b[i].toStringList())
             return false;
     }
     return true;
@@ -213,10 +261,17 @@ Result<void, StoreError> ModelContext::loadAll() {
     // Read before the rows: a commit in between makes the next check look
     // again, which costs a read but never misses a change.
     d->dataVersion = d->database.dataVersion();
-    auto rows = readRows(d->database, d->selectSql, m_schema, this);
-    if (!rows)
-        return Failure{rows.error()};
-    std::vector<RecordPtr> loaded = std::move(rows).value();
+    RowReader reader(d->database, d->selectSql, m_schema);
+    if (!reader.isValid())
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+    std::vector<RecordPtr> loaded;
+    int code;
+    while ((code = reader.step()) == SQLITE_ROW) {
+        loaded.push_back(reader.record());
+        loaded.back()->context = this;
+    }
+    if (code != SQLITE_DONE)
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
     d->loaded = true;
     // Objects inserted before the first load come after the stored ones.
     loaded.insert(loaded.end(), d->live.begin(), d->live.end());
@@ -232,71 +287,112 @@ Result<void, StoreError> ModelContext::catchUp() {
     const std::optional<qint64> version = d->database.dataVersion();
     if (version && version == d->dataVersion)
         return {};
-    auto rows = readRows(d->database, d->selectSql, m_schema, this);
-    if (!rows)
-        return Failure{rows.error()};
-    d->dataVersion = version;
 
-    QHash<qint64, ObjectRecord*> known;
-    known.reserve(qsizetype(d->live.size() + d->deletes.size()));
+    // What the context knows of the store, in the rows' order, so that one
+    // pass side by side with them tells what is new, edited and gone. Row
+    // ids only grow, so the live objects are nearly in order already.
+    std::vector<ObjectRecord*> known;
+    known.reserve(d->live.size() + d->deletes.size());
     for (const RecordPtr& record : d->live) {
         if (record->rowId != 0)
-            known.insert(record->rowId, record.data());
+            known.push_back(record.data());
     }
     for (const RecordPtr& record : d->deletes)
-        known.insert(record->rowId, record.data());
+        known.push_back(record.data());
+    const auto byRowId = [](const ObjectRecord* a, const ObjectRecord* b) {
+        return a->rowId < b->rowId;
+    };
+    if (!std::is_sorted(known.cbegin(), known.cend(), byRowId))
+        std::sort(known.begin(), known.end(), byRowId);
 
-    QSet<qint64> stored;
-    stored.reserve(qsizetype(rows->size()));
-    for (RecordPtr& row : rows.value()) {
-        stored.insert(row->rowId);
-        ObjectRecord* mine = known.value(row->rowId);
-        if (!mine) {
+    // Nothing changes until every row has been read: a failed read leaves
+    // the context as it was, to look again next time.
+    RowReader reader(d->database, d->selectSql, m_schema);
+    if (!reader.isValid())
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+    std::vector<RecordPtr> added;
+    std::vector<std::pair<ObjectRecord*, std::vector<QVariant>>> edited;
+    std::vector<ObjectRecord*> gone;
+    auto next = known.cbegin();
+    int code;
+    while ((code = reader.step()) == SQLITE_ROW) {
+        const qint64 rowId = reader.rowId();
+        for (; next != known.cend() && (*next)->rowId < rowId; ++next)
+            gone.push_back(*next);
+        if (next == known.cend() || (*next)->rowId != rowId) {
             // Made by another process.
-            row->sequence = d->nextSequence++;
-            d->live.push_back(row);
-            journal(row.data());
+            added.push_back(reader.record());
             continue;
         }
+        ObjectRecord* mine = *next++;
         // A deletion or an edit made here and not yet saved wins.
-        if (mine->deleted || mine->pendingUpdate || sameValues(*mine, *row))
+        if (mine->deleted || mine->pendingUpdate || reader.matches(*mine))
             continue;
-        mine->values = std::move(row->values);
-        ++mine->revision;
-        journal(mine);
+        std::vector<QVariant> values = reader.values();
+        if (!sameValues(*mine, values))
+            edited.emplace_back(mine, std::move(values));
     }
+    if (code != SQLITE_DONE)
+        return Failure{d->database.lastError(StoreError::Code::cannotOpen)};
+    gone.insert(gone.end(), next, known.cend());
+    d->dataVersion = version;
 
-    std::vector<RecordPtr> gone;
-    for (const RecordPtr& record : d->live) {
-        if (record->rowId != 0 && !stored.contains(record->rowId))
-            gone.push_back(record);
+    for (auto& [record, values] : edited) {
+        record->values = std::move(values);
+        ++record->revision;
+        journal(record);
     }
-    for (const RecordPtr& record : gone) {
-        if (record->pendingUpdate) {
+    for (RecordPtr& record : added) {
+        record->context = this;
+        record->sequence = d->nextSequence++;
+        journal(record.data());
+        d->live.push_back(std::move(record));
+    }
+    if (gone.empty())
+        return {};
+    for (ObjectRecord* record : gone) {
+        if (record->deleted) {
+            // Deleted here and there: nothing left to delete.
+            record->context = nullptr;
+        } else if (record->pendingUpdate) {
             // Deleted elsewhere while edited here: the edit is kept, as a
             // new object.
             record->pendingUpdate = false;
-            d->updates.erase(std::remove(d->updates.begin(), d->updates.end(), record),
-                             d->updates.end());
             record->rowId = 0;
             record->pendingInsert = true;
-            d->inserts.push_back(record);
-            journal(record.data());
-            continue;
+            d->inserts.emplace_back(record);
+            journal(record);
+        } else {
+            record->deleted = true;
+            record->context = nullptr;
+            journal(record);
         }
-        record->deleted = true;
-        record->context = nullptr;
-        d->live.erase(std::remove(d->live.begin(), d->live.end(), record), d->live.end());
-        journal(record.data());
     }
-    // Deleted here and there: nothing left to delete.
-    std::erase_if(d->deletes, [&](const RecordPtr& record) {
-        if (stored.contains(record->rowId))
-            return false;
-        record->context = nullptr;
-        return true;
-    });
+    // One pass each, however many went.
+    std::erase_if(d->live, [](const RecordPtr& record) { return record->deleted; });
+    std::erase_if(d->updates, [](const RecordPtr& record) { return !record->pendingUpdate; });
+    std::erase_if(d->deletes, [](const RecordPtr& record) { return !record->context; });
     return {};
+}
+
+Result<bool, StoreError> ModelContext::takeInOutsideChanges() {
+    // Nothing read yet: the first fetch reads it all. An open write has
+    // caught up already and holds the lock, so nobody committed since.
+    if (!d->loaded || d->write)
+        return false;
+    // Outside any transaction: when nothing changed, this is all it costs.
+    const std::optional<qint64> version = d->database.dataVersion();
+    if (version && version == d->dataVersion)
+        return false;
+    const quint64 before = d->changeCount;
+    // The version and the rows from one snapshot; ended by rolling back,
+    // as there is nothing to commit.
+    SqliteTransaction read(d->database);
+    if (auto begun = read.begin(SqliteTransaction::Lock::read); !begun)
+        return Failure{begun.error()};
+    if (auto caughtUp = catchUp(); !caughtUp)
+        return Failure{caughtUp.error()};
+    return d->changeCount != before;
 }
 
 namespace {

@@ -96,6 +96,11 @@ public:
     // changes of this context win over theirs; an object edited here and
     // deleted there comes back as new, so the edit is not lost.
     Result<StoreWrite, StoreError> beginWrite();
+    // The same catching up without a write: for a window that shows what
+    // other processes commit as they do (see StoreWatcher). True when
+    // anything changed; reads no row when nobody else has committed since
+    // the context last looked, nor before its first fetch.
+    Result<bool, StoreError> takeInOutsideChanges();
     // Set when the store was opened for reading only: every write fails
     // with this reason.
     void setReadOnly(const QString& reason);

@@ -153,10 +153,10 @@ SqliteTransaction::~SqliteTransaction() {
         (void)m_database.exec("ROLLBACK");
 }
 
-Result<void, StoreError> SqliteTransaction::begin() {
+Result<void, StoreError> SqliteTransaction::begin(Lock lock) {
     // IMMEDIATE takes the write lock now, so a busy file fails here rather
     // than halfway through the writes.
-    auto result = m_database.exec("BEGIN IMMEDIATE");
+    auto result = m_database.exec(lock == Lock::write ? "BEGIN IMMEDIATE" : "BEGIN");
     m_open = result.ok();
     return result;
 }

@@ -80,7 +80,10 @@ public:
     SqliteTransaction(const SqliteTransaction&) = delete;
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
-    Result<void, StoreError> begin();
+    // `write` takes the write lock at once; `read` only fixes, at its first
+    // statement, the snapshot that every later statement reads.
+    enum class Lock { write, read };
+    Result<void, StoreError> begin(Lock lock = Lock::write);
     Result<void, StoreError> commit();
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/Core/AsciiText.h"
 
+#include <QAnyStringView>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -150,6 +151,32 @@ std::optional<QStringList> decodeStringList(const QByteArray& json) {
     if (at != json.size())
         return std::nullopt;
     return list;
+}
+
+bool encodesStringList(const QByteArray& json, const QStringList& list) {
+    qsizetype at = 0;
+    const auto next = [&](char expected) {
+        skipSpace(json, at);
+        return at < json.size() && json[at++] == expected;
+    };
+    if (!next('['))
+        return decodeStringList(json) == list;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if ((i > 0 && !next(',')) || !next('"'))
+            return decodeStringList(json) == list;
+        const qsizetype start = at;
+        while (at < json.size() && json[at] != '"' && json[at] != '\\')
+            ++at;
+        if (at == json.size() || json[at] == '\\')
+            return decodeStringList(json) == list;
+        if (!QAnyStringView::equal(QUtf8StringView(json.constData() + start, at - start), list[i]))
+            return false;
+        ++at;
+    }
+    if (!next(']'))
+        return decodeStringList(json) == list;
+    skipSpace(json, at);
+    return at == json.size() || decodeStringList(json) == list;
 }
 
 } // namespace store

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "Corvina/App/ContentView.h"
 #include "Corvina/App/CorvinaAppDelegate.h"
 #include "Corvina/App/UrlEvents.h"
 #include "platform/Notifications/NotificationCenter.h"
@@ -73,4 +74,23 @@ TEST(StartupTest, ASecondStartHandsItsLinksToTheRunningInstance) {
         EXPECT_TRUE(logged(c.expected)) << c.link << "\n" << log.constData();
     }
     EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+// An open window shows what another process (a `corvina` command here) adds
+// to the library, without anyone asking it to look.
+TEST(StartupTest, AnOpenWindowShowsWhatACommandAdds) {
+    QTemporaryDir home; // the command's store: data/Quillan/Quillan.store
+    const QString store = home.filePath(u"data/Quillan/Quillan.store"_s);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(store).path()));
+    auto started = QuillanApp::start(AppLocations{store, home.path(), false});
+    ASSERT_TRUE(started.ok());
+    const std::unique_ptr<QuillanApp> app = std::move(started).value();
+    BookmarkListModel& list = app->openWindow()->content()->model();
+    const testcorvina::Run added =
+        testcorvina::run(home.path(), {u"add"_s, u"https://added.example/"_s, u"--title"_s,
+                                       u"Added"_s, u"--description"_s, u"-"_s});
+    ASSERT_EQ(added.exitCode, 0) << added.err.constData();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return list.rowCount() == 1 && list.index(0).data() == u"Added"_s; },
+                        testenv::kPatience));
 }

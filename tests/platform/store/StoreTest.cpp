@@ -1,4 +1,5 @@
 #include "platform/Store/ModelContainer.h"
+#include "platform/Store/StoreWatcher.h"
 #include "tests/support/StoreWriteLock.h"
 #include "tests/support/Testing.h"
 
@@ -6,6 +7,7 @@
 #include <QTimeZone>
 #include <QUuid>
 #include <random>
+#include <sys/time.h>
 
 using namespace store;
 using WriteLock = teststore::StoreWriteLock;
@@ -276,43 +278,74 @@ TEST(StoreRefreshTest, RefreshedFetchIsAlwaysAFreshFetch) {
 }
 
 // Another process's commits join the context when it next writes, so a check
-// made inside the write sees them; this context's unsaved changes win, and
-// an edit of an object deleted elsewhere comes back as a new object.
-TEST_F(StoreTest, AWriteCatchesUpWithOtherProcessesCommits) {
-    ModelContext& context = open(u"shared.store"_s);
-    auto theirs = openFile(file(u"shared.store"_s));
-    ModelObject renamed = make(u"renamed"_s, 1), deleted = make(u"deleted"_s, 2),
-                contested = make(u"contested"_s, 3), editedHere = make(u"edited here"_s, 4);
-    for (const ModelObject& object : {renamed, deleted, contested, editedHere})
-        context.insert(object);
-    ASSERT_TRUE(context.save());
+// made inside the write sees them, or when it is asked to take them in, as a
+// watcher of the file asks soon after they land; this context's unsaved
+// changes win, and an edit of an object deleted elsewhere comes back as a new
+// object. A touch of the files that commits nothing reads nothing.
+TEST_F(StoreTest, OtherProcessesCommitsAreTakenIn) {
+    enum class Way { write, takeIn, watcher };
+    for (const Way way : {Way::write, Way::takeIn, Way::watcher}) {
+        SCOPED_TRACE(int(way));
+        const QString name = u"shared%1.store"_s.arg(int(way));
+        ModelContext& context = open(name);
+        auto theirs = openFile(file(name));
+        ModelObject renamed = make(u"renamed"_s, 1, {u"a"_s, u"b"_s}),
+                    deleted = make(u"deleted"_s, 2), contested = make(u"contested"_s, 3),
+                    editedHere = make(u"edited here"_s, 4);
+        for (const ModelObject& object : {renamed, deleted, contested, editedHere})
+            context.insert(object);
+        ASSERT_TRUE(context.save());
+        std::optional<StoreWatcher> watcher;
+        if (way == Way::watcher)
+            watcher.emplace(context, file(name));
 
-    ModelContext& other = theirs->mainContext();
-    std::vector<ModelObject> seen = other.fetch({kWhen});
-    ASSERT_EQ(seen.size(), 4u);
-    seen[0].setValue(kName, u"renamed there"_s);
-    other.remove(seen[1]);
-    seen[2].setValue(kName, u"contested there"_s);
-    other.remove(seen[3]);
-    other.insert(make(u"added there"_s, 5));
-    ASSERT_TRUE(other.save());
+        ModelContext& other = theirs->mainContext();
+        std::vector<ModelObject> seen = other.fetch({kWhen});
+        ASSERT_EQ(seen.size(), 4u);
+        seen[0].setValue(kName, u"renamed there"_s);
+        seen[0].setValue(kList, QStringList{u"a"_s, u"\"b\""_s});
+        other.remove(seen[1]);
+        seen[2].setValue(kName, u"contested there"_s);
+        other.remove(seen[3]);
+        other.insert(make(u"added there"_s, 5));
+        ASSERT_TRUE(other.save());
 
-    contested.setValue(kName, u"contested here"_s);
-    editedHere.setValue(kName, u"kept, edited here"_s);
-    const quint64 before = context.changeCount();
-    QSignalSpy changed(&context, &ModelContext::changed);
-    const QStringList expected{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
-                               u"added there"_s};
-    {
-        auto write = context.beginWrite();
-        ASSERT_TRUE(write) << write.error().message.toStdString();
-        EXPECT_EQ(names(context.fetch({kWhen})), expected);
+        contested.setValue(kName, u"contested here"_s);
+        editedHere.setValue(kName, u"kept, edited here"_s);
+        const quint64 before = context.changeCount();
+        QSignalSpy changed(&context, &ModelContext::changed);
+        const QStringList expected{u"renamed there"_s, u"contested here"_s, u"kept, edited here"_s,
+                                   u"added there"_s};
+        if (way == Way::write) {
+            auto write = context.beginWrite();
+            ASSERT_TRUE(write) << write.error().message.toStdString();
+            EXPECT_EQ(names(context.fetch({kWhen})), expected);
+            ASSERT_TRUE(write->commit());
+        } else if (way == Way::takeIn) {
+            EXPECT_EQ(context.takeInOutsideChanges().value(), true);
+            EXPECT_EQ(context.takeInOutsideChanges().value(), false);
+        }
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return names(context.fetch({kWhen})) == expected && !changed.isEmpty(); },
+            testenv::kPatience));
         EXPECT_TRUE(deleted.isDeleted());
-        ASSERT_TRUE(write->commit());
+        EXPECT_EQ(renamed.value(kList).toStringList(), (QStringList{u"a"_s, u"\"b\""_s}));
+        EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
+        ASSERT_TRUE(context.save());
+        EXPECT_EQ(names(openFile(file(name))->mainContext().fetch({kWhen})), expected);
+
+        if (watcher) { // files touched without a commit
+            QCoreApplication::processEvents();
+            changed.clear();
+            QSignalSpy looked(&*watcher, &StoreWatcher::looked);
+            for (const QString& path : {file(name), file(name) + u"-wal"_s})
+                ASSERT_EQ(utimes(QFile::encodeName(path).constData(), nullptr), 0);
+            ASSERT_TRUE(looked.wait(testenv::kPatience));
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(looked.contains({true}));
+            EXPECT_TRUE(changed.isEmpty());
+        }
     }
-    EXPECT_TRUE(changed.wait(testenv::kPatience));
-    EXPECT_EQ(context.changedSince(before)->size(), 4u); // contested stays as edited here
-    EXPECT_EQ(names(openFile(file(u"shared.store"_s))->mainContext().fetch({kWhen})), expected);
 }
 
 TEST_F(StoreTest, ReceiptsAreWrittenWithTheChangesOrNotAtAll) {
