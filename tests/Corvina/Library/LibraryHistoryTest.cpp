@@ -94,6 +94,13 @@ TEST_F(LibraryHistoryTest, EveryStepUndoesAndRedoesEveryField) {
             EXPECT_EQ(stored(), after);
         }
     }
+    // A later step undone puts back what an earlier one left: that one undoes too.
+    std::vector<Bookmark> bookmarks = fill();
+    const std::vector<BookmarkPayload> start = stored();
+    history->addTag(bookmarks, u"t"_s);
+    history->removeTag(bookmarks, u"y"_s);
+    EXPECT_EQ(history->undo().leftAlone + history->undo().leftAlone, 0);
+    EXPECT_EQ(stored(), start);
 }
 
 TEST_F(LibraryHistoryTest, WhatChangedElsewhereIsLeftAlone) {
