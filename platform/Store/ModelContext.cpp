@@ -7,8 +7,6 @@
 #include "platform/Store/StringListCodec.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <cstdio>
 #include <QHash>
 #include <QSet>
 #include <QUuid>
@@ -668,10 +666,8 @@ Result<void, StoreError> StoreWrite::commit() {
     const auto failed = [&] {
         return Failure{database.lastError(StoreError::Code::writeFailed)};
     };
-    QElapsedTimer timer; timer.start();
     if (auto written = m_context->writePending(); !written)
         return written;
-    fprintf(stderr, "T  commit.writePending %lld\n", (long long)timer.nsecsElapsed()/1000000); timer.restart();
     // Row ids are handed to the objects only once the commit has succeeded,
     // so a failed save leaves every object exactly as it was.
     std::vector<qint64> newRowIds;
@@ -703,11 +699,9 @@ Result<void, StoreError> StoreWrite::commit() {
             statement.reset();
         }
     }
-    fprintf(stderr, "T  commit.inserts %lld\n", (long long)timer.nsecsElapsed()/1000000); timer.restart();
     faultpoint::reach("store.save.beforeCommit");
     if (auto committed = d.write->commit(); !committed)
         return committed;
-    fprintf(stderr, "T  commit.sqliteCommit %lld\n", (long long)timer.nsecsElapsed()/1000000); timer.restart();
     faultpoint::reach("store.save.afterCommit");
     d.write.reset();
     m_open = false;
