@@ -210,7 +210,7 @@ void BookmarkEditor::save() {
 // Saving the edit would bring the bookmark back unasked, and dropping it
 // would lose what the user typed: the user chooses.
 void BookmarkEditor::askToSaveAsNew() {
-    if (m_question)
+    if (m_question && m_question->isVisible())
         return;
     auto* question = new QMessageBox(
         QMessageBox::Warning, tr("This Bookmark Was Deleted"),

@@ -21,10 +21,15 @@ struct Fields {
     bool operator==(const Fields&) const = default;
 };
 
-// One bookmark before and after a step; nothing where it did not exist.
+// One bookmark before and after a step. Where the step leaves it out of the
+// library, no values are kept: a deleted record is written by nothing, so it
+// still holds them, and its revision, unchanged, shows that nothing did.
+// Where it is in the library, its values are compared: a later step undone
+// puts the same values back under a new revision.
 struct Change {
     Bookmark bookmark;
-    std::optional<Fields> before, after;
+    std::unique_ptr<const Fields> before, after;
+    quint64 revision = 0; // as the step, or its last undo or redo, left it
 };
 
 } // namespace historystep
@@ -33,10 +38,14 @@ struct LibraryHistory::Step {
     enum class Kind { remove, add, edit, addTag, removeTag };
     Kind kind;
     std::vector<historystep::Change> changes;
+    quint64 changeCount = 0; // the context's, once the step, its undo or redo was done
+    bool inLibraryBefore() const { return kind != Kind::add; }
+    bool inLibraryAfter() const { return kind != Kind::remove; }
 };
 
 namespace {
 
+using historystep::Change;
 using historystep::Fields;
 
 Fields storedFields(const Bookmark& bookmark) {
@@ -93,11 +102,12 @@ LibraryHistory::~LibraryHistory() = default;
 
 namespace {
 
-// A bookmark's values while it is in the library, else nothing.
-std::optional<Fields> currentFields(const Bookmark& bookmark, const store::ModelContext& context) {
-    if (bookmark.object().context() != &context || bookmark.object().isDeleted())
-        return std::nullopt;
-    return storedFields(bookmark);
+bool inLibrary(const Bookmark& bookmark, const store::ModelContext& context) {
+    return bookmark.object().context() == &context && !bookmark.object().isDeleted();
+}
+
+std::unique_ptr<const Fields> fieldsOf(const Bookmark& bookmark) {
+    return std::make_unique<const Fields>(storedFields(bookmark));
 }
 
 } // namespace
@@ -110,15 +120,17 @@ std::optional<Fields> currentFields(const Bookmark& bookmark, const store::Model
 HistoryOutcome LibraryHistory::remove(std::span<const Bookmark> bookmarks) {
     auto write = m_context.beginWrite();
     Step step{Step::Kind::remove, {}};
+    step.changes.reserve(bookmarks.size());
     std::vector<store::ModelObject> objects;
+    objects.reserve(bookmarks.size());
     QSet<Bookmark> seen;
+    seen.reserve(qsizetype(bookmarks.size()));
     for (const Bookmark& bookmark : bookmarks) {
-        std::optional<Fields> fields = currentFields(bookmark, m_context);
-        if (!fields || seen.contains(bookmark))
+        if (!inLibrary(bookmark, m_context) || seen.contains(bookmark))
             continue;
         seen.insert(bookmark);
         objects.push_back(bookmark.object());
-        step.changes.push_back({bookmark, std::move(fields), std::nullopt});
+        step.changes.push_back({bookmark, nullptr, nullptr, bookmark.object().revision()});
     }
     m_context.remove(objects);
     HistoryOutcome outcome = committed(write);
@@ -142,18 +154,18 @@ HistoryOutcome LibraryHistory::changeTags(std::span<const Bookmark> bookmarks, c
     // A bookmark listed twice is changed the first time and then no longer
     // needs it.
     for (const Bookmark& bookmark : bookmarks) {
-        std::optional<Fields> before = currentFields(bookmark, m_context);
-        if (!before || tag.isEmpty())
+        if (!inLibrary(bookmark, m_context) || tag.isEmpty())
             continue;
-        QStringList tags = before->tags;
+        QStringList tags = bookmark.tags();
         if (add && !tags.contains(tag))
             tags.append(tag);
         else if (add || tags.removeAll(tag) == 0)
             continue;
+        std::unique_ptr<const Fields> before = fieldsOf(bookmark);
         Bookmark written = bookmark;
         written.setTags(tags);
         written.setUpdatedAt(now);
-        step.changes.push_back({bookmark, std::move(before), storedFields(bookmark)});
+        step.changes.push_back({bookmark, std::move(before), fieldsOf(bookmark)});
     }
     HistoryOutcome outcome = committed(write);
     push(std::move(step));
@@ -161,19 +173,27 @@ HistoryOutcome LibraryHistory::changeTags(std::span<const Bookmark> bookmarks, c
 }
 
 void LibraryHistory::recordAdd(const Bookmark& bookmark) {
-    if (std::optional<Fields> fields = currentFields(bookmark, m_context))
-        push(Step{Step::Kind::add, {{bookmark, std::nullopt, std::move(fields)}}});
+    if (!inLibrary(bookmark, m_context))
+        return;
+    Step step{Step::Kind::add, {}};
+    step.changes.push_back({bookmark, nullptr, fieldsOf(bookmark)});
+    push(std::move(step));
 }
 
 void LibraryHistory::recordEdit(const BookmarkPayload& before, const Bookmark& bookmark) {
-    if (std::optional<Fields> fields = currentFields(bookmark, m_context))
-        push(Step{Step::Kind::edit, {{bookmark, payloadFields(before), std::move(fields)}}});
+    if (!inLibrary(bookmark, m_context))
+        return;
+    Step step{Step::Kind::edit, {}};
+    step.changes.push_back(
+        {bookmark, std::make_unique<const Fields>(payloadFields(before)), fieldsOf(bookmark)});
+    push(std::move(step));
 }
 
 void LibraryHistory::push(Step step) {
     if (step.changes.empty())
         return;
     m_steps.erase(m_steps.begin() + std::ptrdiff_t(m_done), m_steps.end());
+    step.changeCount = m_context.changeCount();
     m_steps.push_back(std::move(step));
     m_done = m_steps.size();
     Q_EMIT historyChanged();
@@ -227,40 +247,60 @@ HistoryOutcome LibraryHistory::replay(Direction direction) {
     Step& step = m_steps[index];
     auto write = m_context.beginWrite();
 
-    // Ids of the library, read only when a bookmark is to come back: one
-    // that has come back meanwhile (an import, another window) is not doubled.
+    // A bookmark comes back only while no other in the library has its id
+    // (an import, another window may have brought it back). Only what
+    // changed since the step can have, so only that is looked at, while the
+    // context still remembers it.
     std::optional<QSet<QUuid>> liveIds;
     const auto idIsLive = [&](const QUuid& id) {
         if (!liveIds) {
             liveIds.emplace();
-            for (const Bookmark& bookmark : library::allBookmarks(m_context))
-                liveIds->insert(bookmark.id());
+            std::vector<Bookmark> candidates;
+            if (auto changed = m_context.changedSince(step.changeCount)) {
+                for (store::ModelObject& object : *changed)
+                    candidates.emplace_back(std::move(object));
+            } else {
+                candidates = library::allBookmarks(m_context);
+            }
+            for (const Bookmark& bookmark : candidates) {
+                if (inLibrary(bookmark, m_context))
+                    liveIds->insert(bookmark.id());
+            }
         }
         return liveIds->contains(id);
     };
-    std::vector<historystep::Change> kept;
+    const bool expectedInLibrary = back ? step.inLibraryAfter() : step.inLibraryBefore();
+    const bool targetInLibrary = back ? step.inLibraryBefore() : step.inLibraryAfter();
+    std::vector<Change> kept;
     std::vector<store::ModelObject> gone, returning;
-    for (historystep::Change& change : step.changes) {
-        const std::optional<Fields>& expected = back ? change.after : change.before;
-        const std::optional<Fields>& target = back ? change.before : change.after;
-        if (currentFields(change.bookmark, m_context) != expected ||
-            (!expected && idIsLive(target->id)))
+    for (Change& change : step.changes) {
+        const Bookmark& bookmark = change.bookmark;
+        const Fields* expected = (back ? change.after : change.before).get();
+        const Fields* target = (back ? change.before : change.after).get();
+        const bool untouched =
+            inLibrary(bookmark, m_context) == expectedInLibrary &&
+            (expected ? storedFields(bookmark) == *expected
+                      : bookmark.object().revision() == change.revision) &&
+            (expectedInLibrary || !idIsLive(bookmark.id()));
+        if (!untouched)
             continue;
-        if (!target) {
-            gone.push_back(change.bookmark.object());
-        } else {
-            writeFields(change.bookmark, *target);
-            if (!expected)
-                returning.push_back(change.bookmark.object());
-        }
+        if (target)
+            writeFields(bookmark, *target);
+        if (!targetInLibrary)
+            gone.push_back(bookmark.object());
+        else if (!expectedInLibrary)
+            returning.push_back(bookmark.object());
         kept.push_back(std::move(change));
     }
     const auto leftAlone = qsizetype(step.changes.size() - kept.size());
     step.changes = std::move(kept);
     m_context.remove(gone);
     m_context.insert(returning);
+    for (Change& change : step.changes)
+        change.revision = change.bookmark.object().revision();
 
     HistoryOutcome outcome = committed(write);
+    step.changeCount = m_context.changeCount();
     outcome.leftAlone = leftAlone;
     if (leftAlone == 1)
         outcome.message = tr("One bookmark was changed elsewhere and was left as it is.");

@@ -1,9 +1,12 @@
 // Shows the bookmark editor, for screenshots:
-//   bookmark_editor_preview [--dark] [--edit]
+//   bookmark_editor_preview [--dark] [--edit] [--keyboard]
 // A new bookmark whose address is already saved, with a tag being typed so
 // the chip rail shows a new tag and library tags; or, with --edit, an
-// existing bookmark with the suggester's chips.
+// existing bookmark with the suggester's chips. With --keyboard the focus is
+// in the Tags field (the completion Tab would take is ringed) or, with
+// --edit, on the second chip.
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
+#include "Corvina/BookmarkEditor/SuggestedTagsRail.h"
 #include "Corvina/BookmarkEditor/TagCompletion.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "platform/Store/ModelContainer.h"
@@ -67,5 +70,12 @@ int main(int argc, char** argv) {
         editor.tagsField()->setText(u"reading, ty"_s);
     }
     editor.show();
+    if (arguments.contains(u"--keyboard"_s)) {
+        editor.activateWindow();
+        QWidget* target = editor.tagsField();
+        if (editing && editor.rail()->chips().size() > 1)
+            target = editor.rail()->chips()[1];
+        target->setFocus(Qt::TabFocusReason);
+    }
     return QApplication::exec();
 }

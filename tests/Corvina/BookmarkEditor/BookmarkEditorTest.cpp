@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -225,6 +226,9 @@ TEST_F(BookmarkEditorTest, DuplicateWarningAndEditing) {
     // a field emptied is saved empty.
     const QDateTime created = saved.createdAt();
     auto editing = open(form({}, {}, saved));
+    QString before;
+    QObject::connect(editing.get(), &BookmarkEditor::bookmarkEdited,
+                     [&](auto& p) { before = p.title; });
     EXPECT_FALSE(editing->isWarningShown());
     EXPECT_EQ(editing->headline()->text(), u"Edit Bookmark"_s);
     EXPECT_EQ(editing->tagsField()->text(), u"old"_s);
@@ -241,29 +245,50 @@ TEST_F(BookmarkEditorTest, DuplicateWarningAndEditing) {
     EXPECT_EQ(all[0].id(), saved.id());
     EXPECT_EQ(all[0].createdAt(), created);
     EXPECT_GT(all[0].updatedAt(), created);
+    EXPECT_EQ(before, u"Saved"_s);
 }
 
+// A chip is taken by a click; in the Tags field by Tab or Return, which take
+// the highlighted completion (the first at first; Down moves it) instead of
+// moving on or saving; or on the rail, one tab stop back from Cancel, where
+// Right moves along and Space takes.
 TEST_F(BookmarkEditorTest, CompletionChipsAndApplyingOne) {
     prefs.setAutoFetchMetadata(false);
-    auto editor =
-        open(form(u"https://www.github.com/x"_s, {u"answer"_s, u"News"_s, u"Swift"_s, u"swim"_s}));
-    QTest::keyClicks(editor->tagsField(), u"news, sw"_s);
-    EXPECT_EQ(editor->rail()->suggestions(),
-              (QStringList{u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s}));
-    const QList<TagChip*> chips = editor->rail()->chips();
-    ASSERT_EQ(chips.size(), 4);
-    EXPECT_TRUE(chips[0]->isNew());
-    EXPECT_FALSE(chips[2]->isNew());
-    EXPECT_FALSE(editor->rail()->showsSparkle());
+    const std::pair<std::vector<Qt::Key>, QString> ways[] = {
+        {{}, u"swim"_s},
+        {{Qt::Key_Tab}, u"Swift"_s},
+        {{Qt::Key_Down, Qt::Key_Return}, u"swim"_s},
+        {{Qt::Key_Backtab, Qt::Key_Right, Qt::Key_Right, Qt::Key_Space}, u"swim"_s}};
+    for (const auto& [keys, tag] : ways) {
+        auto editor = open(
+            form(u"https://www.github.com/x"_s, {u"answer"_s, u"News"_s, u"Swift"_s, u"swim"_s}));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        editor->tagsField()->setFocus();
+        QTest::keyClicks(editor->tagsField(), u"news, sw"_s);
+        EXPECT_EQ(editor->rail()->suggestions(),
+                  (QStringList{u"sw"_s, u"Swift"_s, u"swim"_s, u"answer"_s}));
+        const QList<TagChip*> chips = editor->rail()->chips();
+        ASSERT_EQ(chips.size(), 4);
+        EXPECT_TRUE(chips[0]->isNew());
+        EXPECT_FALSE(chips[2]->isNew());
+        EXPECT_TRUE(chips[1]->isHighlighted());
+        EXPECT_FALSE(editor->rail()->showsSparkle());
 
-    QTest::mouseClick(chips[2], Qt::LeftButton);
-    EXPECT_EQ(editor->tagsField()->text(), u"news, swim, "_s);
-    // No fragment now: the suggester's tags with the sparkle.
-    EXPECT_EQ(editor->rail()->suggestions(), (QStringList{u"Github"_s}));
-    EXPECT_TRUE(editor->rail()->showsSparkle());
-    EXPECT_TRUE(editor->rail()->chips().first()->isNew());
-    QTest::keyClicks(editor->tagsField(), u"GitHub, "_s);
-    EXPECT_TRUE(editor->rail()->isHidden());
+        if (keys.empty())
+            QTest::mouseClick(chips[2], Qt::LeftButton);
+        else if (keys[0] == Qt::Key_Backtab)
+            editor->cancelButton()->setFocus();
+        for (const Qt::Key key : keys)
+            QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(editor->tagsField()->text(), u"news, "_s + tag + u", "_s);
+        EXPECT_TRUE(editor->isVisible());
+        // No fragment now: the suggester's tags with the sparkle.
+        EXPECT_EQ(editor->rail()->suggestions(), (QStringList{u"Github"_s}));
+        EXPECT_TRUE(editor->rail()->showsSparkle());
+        EXPECT_TRUE(editor->rail()->chips().first()->isNew());
+        QTest::keyClicks(editor->tagsField(), u"GitHub, "_s);
+        EXPECT_TRUE(editor->rail()->isHidden());
+    }
 }
 
 TEST_F(BookmarkEditorTest, ReturnSavesNewBookmarkAndRewritesIndex) {
@@ -359,6 +384,37 @@ TEST_F(BookmarkEditorTest, FailedStoreWriteKeepsTheBookmarkForTheNextSave) {
     const std::vector<Bookmark> reopened = lib.all();
     ASSERT_EQ(reopened.size(), 1u);
     EXPECT_EQ(reopened[0].title(), u"Kept"_s);
+}
+
+// Another program's deletion shows only when the save catches up; this
+// window's at once. Either way the edit is neither written back unasked nor lost.
+TEST_F(BookmarkEditorTest, SavingABookmarkDeletedMeanwhileAsksFirst) {
+    QTemporaryDir folder;
+    lib.open(folder.filePath(u"Quillan.store"_s));
+    for (const bool elsewhere : {true, false}) {
+        const Bookmark saved = lib.add(u"Saved"_s, u"https://saved.test/"_s);
+        auto editor = open(form({}, {}, saved));
+        std::vector<Bookmark> added;
+        QObject::connect(editor.get(), &BookmarkEditor::bookmarkAdded,
+                         [&](auto& b) { added.push_back(b); });
+        editor->titleField()->setText(u"Edited"_s);
+        auto other = library::openStore(folder.filePath(u"Quillan.store"_s)).value();
+        store::ModelContext& deleter = elsewhere ? other->mainContext() : lib.context();
+        deleter.remove(library::allBookmarks(deleter)[0].object());
+        ASSERT_TRUE(deleter.save().ok());
+        for (const QString& answer : {u"Cancel"_s, u"Save as New Bookmark"_s}) {
+            QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
+            ASSERT_TRUE(editor->openQuestion());
+            EXPECT_TRUE(lib.all().empty());
+            for (QAbstractButton* button : editor->openQuestion()->buttons())
+                button->text() == answer ? button->click() : void();
+        }
+        EXPECT_FALSE(editor->isVisible());
+        ASSERT_EQ(added, lib.all());
+        EXPECT_EQ(added[0].title(), u"Edited"_s);
+        EXPECT_NE(added[0].id(), saved.id());
+        lib.context().remove(added[0].object());
+    }
 }
 
 } // namespace
