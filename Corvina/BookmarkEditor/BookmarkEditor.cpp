@@ -133,11 +133,7 @@ void BookmarkEditor::buildLayout() {
     m_cancel->setAutoDefault(false);
     m_save = new QPushButton(tr("Save"), this);
     m_save->setDefault(true);
-    // The prominent button: filled with the accent colour.
-    QPalette prominent = m_save->palette();
-    prominent.setColor(QPalette::Button, systemcolors::accent(palette()));
-    prominent.setColor(QPalette::ButtonText, palette().color(QPalette::HighlightedText));
-    m_save->setPalette(prominent);
+    m_save->setPalette(systemcolors::prominentButton(palette()));
     footer->addWidget(m_cancel);
     footer->addWidget(m_save);
     layout->addLayout(footer);

@@ -1,8 +1,9 @@
 // Shows the bookmark editor, for screenshots:
-//   bookmark_editor_preview [--dark] [--edit]
+//   bookmark_editor_preview [--dark] [--edit | --no-address]
 // A new bookmark whose address is already saved, with a tag being typed so
 // the chip rail shows a new tag and library tags; or, with --edit, an
-// existing bookmark with the suggester's chips.
+// existing bookmark with the suggester's chips; or, with --no-address, a new
+// bookmark without an address yet (Save disabled).
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
 #include "Corvina/BookmarkEditor/TagCompletion.h"
 #include "Corvina/Library/LibraryStore.h"
@@ -54,15 +55,16 @@ int main(int argc, char** argv) {
     input.existingBookmarks = library::allBookmarks(context);
     input.allTags = tagcompletion::libraryTags(input.existingBookmarks);
     const bool editing = arguments.contains(u"--edit"_s);
+    const bool noAddress = arguments.contains(u"--no-address"_s);
     if (editing)
         input.initial = rust;
-    else
+    else if (!noAddress)
         input.prefillUrl = u"https://www.practicaltypography.com/"_s;
     BookmarkEditor editor(std::move(input), {context, prefs, network, nullptr, nullptr});
     if (editing) {
         // About to add a tag: the suggester's chips show, with the sparkle.
         editor.tagsField()->setText(editor.tagsField()->text() + u", "_s);
-    } else {
+    } else if (!noAddress) {
         editor.titleField()->setText(u"Practical Typography — Butterick"_s);
         editor.tagsField()->setText(u"reading, ty"_s);
     }
