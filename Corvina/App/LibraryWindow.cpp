@@ -5,6 +5,7 @@
 #include "Corvina/App/WindowCoordinator.h"
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/Inbox/LibraryKeeper.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Store/ModelContext.h"
 #include "platform/Symbols/Symbols.h"
 
@@ -21,6 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kStartWorkLatest = 500; // ms after the window is first shown
+constexpr int kFetchSummaryShown = 6000; // ms
 }
 
 LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordinator,
@@ -80,15 +82,24 @@ LibraryWindow::~LibraryWindow() {
 
 void LibraryWindow::followFaviconFetch(FaviconPrefetch* job) {
     const auto show = [this](int completed, int total) {
-        m_fetchStatus->setText(tr("Fetching site icons\u2026 %1 of %2").arg(completed).arg(total));
+        m_fetchStatus->setText(
+            tr("Fetching site icons\u2026 %1 of %2")
+                .arg(localenumbers::count(completed), localenumbers::count(total)));
     };
     show(0, job->total());
     m_fetchStatus->show();
     updateStatusBar();
     connect(job, &FaviconPrefetch::progress, this, show);
-    connect(job, &FaviconPrefetch::finished, this, [this] {
-        m_fetchStatus->hide();
-        updateStatusBar();
+    connect(job, &FaviconPrefetch::finished, this, [this, job] {
+        const QString summary = job->summary();
+        m_fetchStatus->setText(summary);
+        // Unless another fetch has taken the place by then.
+        QTimer::singleShot(kFetchSummaryShown, m_fetchStatus, [this, summary] {
+            if (m_fetchStatus->text() != summary)
+                return;
+            m_fetchStatus->hide();
+            updateStatusBar();
+        });
     });
 }
 
