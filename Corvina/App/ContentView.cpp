@@ -12,16 +12,16 @@
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContext.h"
 #include "platform/Symbols/Symbols.h"
+#include "platform/Widgets/Alert.h"
 #include "shared/Preferences.h"
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QListView>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -212,15 +212,13 @@ void ContentView::openInBrowser(const Bookmark& bookmark) {
     case openaddress::Decision::refuse:
         return;
     case openaddress::Decision::ask: {
-        QMessageBox box(QMessageBox::Warning, tr("Open This Address?"),
-                        tr("\u201C%1\u201D is not a web address. Opening it may start a program "
-                           "on this computer.")
-                            .arg(bookmark.urlString()),
-                        QMessageBox::NoButton, window());
-        QPushButton* open = box.addButton(tr("Open"), QMessageBox::AcceptRole);
-        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-        box.setDefaultButton(cancel);
-        box.setEscapeButton(cancel);
+        Alert box(Alert::Icon::warning, tr("Open This Address?"),
+                  tr("\u201C%1\u201D is not a web address. Opening it may start a program "
+                     "on this computer.")
+                      .arg(bookmark.urlString()),
+                  window());
+        QPushButton* open = box.addButton(tr("Open"));
+        box.setDefaultButton(box.addButton(tr("Cancel"), Alert::ButtonRole::cancel));
         box.exec();
         if (box.clickedButton() != open)
             return;

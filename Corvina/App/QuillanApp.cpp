@@ -14,10 +14,12 @@
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Settings/SettingsWindow.h"
 #include "Corvina/Settings/SyncStatus.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Core/SystemLog.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContainer.h"
 #include "platform/Updater/UpdaterController.h"
+#include "platform/Widgets/Alert.h"
 #include "shared/Preferences.h"
 
 #include <QApplication>
@@ -25,11 +27,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QNetworkAccessManager>
+#include <QPushButton>
 #include <QToolBar>
 #include <QUrl>
 
@@ -152,15 +153,13 @@ bool QuillanApp::mayCloseLastWindow(QWidget* window) {
                               "will be lost.")
                          : tr("%1 changes to the library could not be saved. If you quit now, "
                               "they will be lost.")
-                               .arg(QLocale().toString(qlonglong(unsaved)));
-        QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"), what,
-                        QMessageBox::NoButton, window);
+                               .arg(localenumbers::count(unsaved));
+        Alert box(Alert::Icon::warning, tr("Corvina could not save your changes"), what, window);
         box.setInformativeText(tr("Reason: %1.").arg(error->message));
-        QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
-        QPushButton* drop = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
-        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        QPushButton* again = box.addButton(tr("Try Again"));
+        QPushButton* drop = box.addButton(tr("Quit Anyway"), Alert::ButtonRole::destructive);
+        box.addButton(tr("Cancel"), Alert::ButtonRole::cancel);
         box.setDefaultButton(again);
-        box.setEscapeButton(cancel);
         box.exec();
         if (box.clickedButton() == drop) {
             systemLog(QStringLiteral("Corvina: %1 unsaved changes dropped at the user's request: %2")
