@@ -65,6 +65,9 @@ const std::vector<CommandEntry>& commandTable() {
          QStringLiteral("text.alignleft"),
          {},
          true},
+        {CommandId::toggleSidebar, M::view, QT_TRANSLATE_NOOP("Commands", "Hide Sidebar"),
+         QString(), keys(Qt::CTRL | Qt::ALT | Qt::Key_S), false, false,
+         QT_TRANSLATE_NOOP("Commands", "Show Sidebar")},
         {CommandId::help,
          M::help,
          QT_TRANSLATE_NOOP("Commands", "Corvina Help"),
@@ -136,6 +139,13 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
             QObject::connect(menu, &QMenu::aboutToShow, action, [&target, action, id] {
                 action->setChecked(target.isCommandChecked(id));
             });
+        }
+        if (entry.offTitle) {
+            const auto retitle = [tr, &target, action, id, on = entry.title, off = entry.offTitle] {
+                action->setText(tr(target.isCommandChecked(id) ? on : off));
+            };
+            retitle();
+            QObject::connect(menu, &QMenu::aboutToShow, action, retitle);
         }
     }
 }

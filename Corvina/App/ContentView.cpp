@@ -73,8 +73,7 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     layout->addWidget(split);
 
     m_sidebar = new TagSidebar(TagSelectionBinding::to(m_selection), split);
-    m_sidebar->setMinimumWidth(kSidebarMinimum);
-    m_sidebar->setMaximumWidth(kSidebarMaximum);
+    m_sidebar->setColumnWidths(kSidebarMinimum, kSidebarIdeal, kSidebarMaximum);
     split->addWidget(m_sidebar);
 
     m_list = new QListView(split);
@@ -96,7 +95,7 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     m_list->setModel(m_model);
     split->addWidget(m_list);
     split->setStretchFactor(1, 1);
-    split->setSizes({kSidebarIdeal, 680});
+    split->setSizes({m_sidebar->sizeHint().width(), 680});
 
     m_emptyState = new EmptyStateView(m_list);
     m_dropOutline = new DropOutline(m_list);
@@ -162,6 +161,14 @@ void ContentView::libraryChanged() {
     const std::vector<Bookmark>& library = m_model->library();
     m_sidebar->setCounts(qsizetype(library.size()), m_tagCounter.update(library, m_services.context));
     m_emptyState->setVisible(m_model->libraryIsEmpty());
+}
+
+void ContentView::setSidebarVisible(bool visible) {
+    m_sidebar->setVisible(visible);
+}
+
+bool ContentView::isSidebarVisible() const {
+    return !m_sidebar->isHidden();
 }
 
 void ContentView::setQuery(const QString& query) {

@@ -247,7 +247,26 @@ void QuillanApp::openHelpPage(const QString& page) {
 }
 
 bool QuillanApp::isCommandChecked(CommandId id) const {
-    return id == CommandId::showDescriptions && showDescriptions();
+    switch (id) {
+    case CommandId::showDescriptions:
+        return showDescriptions();
+    case CommandId::toggleSidebar: {
+        const LibraryWindow* window = activeLibraryWindow();
+        return !window || window->content()->isSidebarVisible();
+    }
+    default:
+        return false;
+    }
+}
+
+LibraryWindow* QuillanApp::activeLibraryWindow() {
+    // A sheet or alert over a library window speaks for it.
+    for (QWidget* window = QApplication::activeWindow(); window;
+         window = window->parentWidget() ? window->parentWidget()->window() : nullptr) {
+        if (auto* library = qobject_cast<LibraryWindow*>(window))
+            return library;
+    }
+    return nullptr;
 }
 
 void QuillanApp::runCommand(CommandId id) {
@@ -309,6 +328,10 @@ void QuillanApp::runCommand(CommandId id) {
         break;
     case CommandId::showDescriptions:
         m_preferences->setShowDescriptions(!m_preferences->showDescriptions());
+        break;
+    case CommandId::toggleSidebar:
+        if (LibraryWindow* window = activeLibraryWindow())
+            window->content()->setSidebarVisible(!window->content()->isSidebarVisible());
         break;
     case CommandId::help:
         openHelpPage(QStringLiteral("help.html"));

@@ -1,24 +1,30 @@
 // Shows the library window on a temporary library, for screenshots:
 //   library_window_preview [--dark] [--bookmarks N] [--tag NAME] [--search TEXT]
-//                          [--save-failing | --open-file-address]
+//                          [--save-failing | --open-file-address | --duplicates]
+//                          [--hide-sidebar] [--font-size PT]
 // N realistic bookmarks (default none: the empty library), then the tag NAME
 // chosen in the sidebar as a click would, then TEXT typed into the search field.
 // --save-failing: another program holds the store while a bookmark is added,
 // then the window is closed (the status line and the question at quit);
-// --open-file-address: opening a bookmark of a local file (the question first).
+// --open-file-address: opening a bookmark of a local file (the question first);
+// --duplicates: importing a file that holds three of the library's pages (the
+// duplicates question); --hide-sidebar: the sidebar put away; --font-size:
+// the desktop's text at PT points instead of its own size.
+#include "Corvina/App/ImportExportFlows.h"
 #include "Corvina/App/QuillanApp.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Store/ModelContainer.h"
 #include "tests/support/StoreWriteLock.h"
-#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
+#include "tools/previews/PreviewPalette.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QListView>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -125,8 +131,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption search(u"search"_s, u"Text to search for."_s, u"TEXT"_s);
     const QCommandLineOption saveFailing(u"save-failing"_s);
     const QCommandLineOption openFileAddress(u"open-file-address"_s);
-    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress});
+    const QCommandLineOption duplicates(u"duplicates"_s);
+    const QCommandLineOption hideSidebar(u"hide-sidebar"_s);
+    const QCommandLineOption fontSize(u"font-size"_s, u"Text size in points."_s, u"PT"_s);
+    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress, duplicates,
+                       hideSidebar, fontSize});
     parser.process(app);
+    if (parser.isSet(fontSize)) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(parser.value(fontSize).toDouble());
+        QApplication::setFont(font);
+    }
     if (parser.isSet(dark))
         QApplication::setPalette(preview::darkPalette());
 
@@ -161,6 +176,26 @@ int main(int argc, char** argv) {
                 Bookmark(QUuid::createUuid(), *Url::parse(u"file:///home/me/Desktop/start.desktop"_s),
                          u"Start"_s, {}, {}, QDateTime::currentDateTimeUtc()));
         });
+    }
+    if (parser.isSet(hideSidebar))
+        window->content()->setSidebarVisible(false);
+    QTemporaryDir files;
+    if (parser.isSet(duplicates)) {
+        // Three pages the library has (the first three sites' first pages) and nine new ones.
+        QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+        for (int i = 0; i < 12; ++i) {
+            const QString url =
+                i < 3 ? u"https://%1/0/article-%2"_s.arg(QStringView(kSites[i].domain)).arg(i)
+                      : u"https://new.example/%1"_s.arg(i);
+            file += "<DT><A HREF=\"" + url.toUtf8() + "\" ADD_DATE=\"1700000000\">Page</A>\n";
+        }
+        const QString path = files.filePath(u"bookmarks.html"_s);
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(file + "</DL><p>\n");
+        out.close();
+        QTimer::singleShot(500, window,
+                           [window, path] { window->flows()->importFile(*window, path); });
     }
     return QApplication::exec();
 }
