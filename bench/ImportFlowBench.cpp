@@ -8,12 +8,12 @@
 #include "NetscapeGenerator.h"
 #include "platform/Store/ModelContainer.h"
 #include "platform/Store/ModelContext.h"
+#include "platform/Widgets/Alert.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -66,7 +66,7 @@ void BM_ImportThroughTheFlow(benchmark::State& state) {
         // Answer the duplicates question, if one comes, the moment it shows.
         QTimer answer;
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (QMessageBox* question = flows.openAlert()) {
+            if (Alert* question = flows.openAlert()) {
                 for (QAbstractButton* button : question->buttons()) {
                     if (button->text() == u"Import All")
                         button->click();

@@ -65,6 +65,9 @@ const std::vector<CommandEntry>& commandTable() {
          QStringLiteral("text.alignleft"),
          {},
          true},
+        {CommandId::toggleSidebar, M::view, QT_TRANSLATE_NOOP("Commands", "Hide Sidebar"),
+         QString(), keys(Qt::CTRL | Qt::ALT | Qt::Key_S), false, false,
+         QT_TRANSLATE_NOOP("Commands", "Show Sidebar")},
         {CommandId::help,
          M::help,
          QT_TRANSLATE_NOOP("Commands", "Corvina Help"),
@@ -132,11 +135,13 @@ void buildMenuBar(QMenuBar& menuBar, CommandTarget& target) {
         QObject::connect(action, &QAction::triggered, &menuBar,
                          [&target, id] { target.runCommand(id); });
         const QString title = tr(entry.title);
-        const auto follow = [&target, action, id, title, checkable = entry.checkable] {
+        const QString offTitle = entry.offTitle ? tr(entry.offTitle) : QString();
+        const auto follow = [&target, action, id, title, offTitle, checkable = entry.checkable] {
+            const bool on = target.isCommandChecked(id);
             if (checkable)
-                action->setChecked(target.isCommandChecked(id));
+                action->setChecked(on);
             const QString now = target.commandTitle(id);
-            action->setText(now.isEmpty() ? title : now);
+            action->setText(!now.isEmpty() ? now : !offTitle.isEmpty() && !on ? offTitle : title);
             action->setEnabled(target.isCommandEnabled(id));
         };
         follow();

@@ -26,6 +26,7 @@ enum class CommandId {
     find,
     settings,
     showDescriptions,
+    toggleSidebar,
     help,
     bookmarklet,
     checkForUpdates,
@@ -42,6 +43,9 @@ struct CommandEntry {
     QKeySequence shortcut;
     bool checkable = false;
     bool dividerBefore = false;
+    // A two-state command that says what it will do instead of showing a
+    // check mark: `title` while its state is on, this while it is off.
+    const char* offTitle = nullptr;
 };
 
 const std::vector<CommandEntry>& commandTable();
@@ -51,7 +55,7 @@ class CommandTarget {
 public:
     virtual ~CommandTarget() = default;
     virtual void runCommand(CommandId id) = 0;
-    // The current state of a checkable command.
+    // The current state of a checkable or two-titled command.
     virtual bool isCommandChecked(CommandId id) const = 0;
     // The title the command's item shows now ("Undo Delete 3 Bookmarks");
     // empty for the table's title.

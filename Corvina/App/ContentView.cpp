@@ -11,9 +11,11 @@
 #include "Corvina/LibraryList/DroppedLink.h"
 #include "Corvina/LibraryList/OpenAddress.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContext.h"
 #include "platform/Symbols/Symbols.h"
+#include "platform/Widgets/Alert.h"
 #include "shared/Preferences.h"
 
 #include <QDesktopServices>
@@ -24,10 +26,9 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -80,8 +81,7 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     layout->addWidget(split);
 
     m_sidebar = new TagSidebar(TagSelectionBinding::to(m_selection), split);
-    m_sidebar->setMinimumWidth(kSidebarMinimum);
-    m_sidebar->setMaximumWidth(kSidebarMaximum);
+    m_sidebar->setColumnWidths(kSidebarMinimum, kSidebarIdeal, kSidebarMaximum);
     split->addWidget(m_sidebar);
 
     m_list = new BookmarkListView(split);
@@ -93,7 +93,7 @@ ContentView::ContentView(ContentServices services, QWidget* parent)
     m_list->setModel(m_model);
     split->addWidget(m_list);
     split->setStretchFactor(1, 1);
-    split->setSizes({kSidebarIdeal, 680});
+    split->setSizes({m_sidebar->sizeHint().width(), 680});
 
     m_emptyState = new EmptyStateView(m_list);
     m_noMatch = new QLabel(m_list);
@@ -192,6 +192,14 @@ void ContentView::listChanged() {
     Q_EMIT listedCountChanged(m_model->rowCount());
 }
 
+void ContentView::setSidebarVisible(bool visible) {
+    m_sidebar->setVisible(visible);
+}
+
+bool ContentView::isSidebarVisible() const {
+    return !m_sidebar->isHidden();
+}
+
 void ContentView::setQuery(const QString& query) {
     m_model->setQuery(query);
     listChanged();
@@ -243,15 +251,13 @@ void ContentView::openInBrowser(const Bookmark& bookmark) {
     case openaddress::Decision::refuse:
         return;
     case openaddress::Decision::ask: {
-        QMessageBox box(QMessageBox::Warning, tr("Open This Address?"),
-                        tr("\u201C%1\u201D is not a web address. Opening it may start a program "
-                           "on this computer.")
-                            .arg(bookmark.urlString()),
-                        QMessageBox::NoButton, window());
-        QPushButton* open = box.addButton(tr("Open"), QMessageBox::AcceptRole);
-        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-        box.setDefaultButton(cancel);
-        box.setEscapeButton(cancel);
+        Alert box(Alert::Icon::warning, tr("Open This Address?"),
+                  tr("\u201C%1\u201D is not a web address. Opening it may start a program "
+                     "on this computer.")
+                      .arg(bookmark.urlString()),
+                  window());
+        QPushButton* open = box.addButton(tr("Open"));
+        box.setDefaultButton(box.addButton(tr("Cancel"), Alert::ButtonRole::cancel));
         box.exec();
         if (box.clickedButton() != open)
             return;
@@ -280,7 +286,7 @@ void ContentView::removeBookmarks(const std::vector<Bookmark>& bookmarks) {
     // the next one.
     const QString done = live.size() == 1
                              ? tr("Deleted \u201C%1\u201D").arg(live.front().title())
-                             : tr("Deleted %1 bookmarks").arg(QLocale().toString(qsizetype(live.size())));
+                             : tr("Deleted %1 bookmarks").arg(localenumbers::count(qsizetype(live.size())));
     tell(m_history->remove(live), done, true);
 }
 
@@ -316,7 +322,7 @@ void ContentView::addTagToSelected() {
                               bookmarks.size() == 1
                                   ? tr("Tag to add to this bookmark:")
                                   : tr("Tag to add to %1 bookmarks:")
-                                        .arg(QLocale().toString(qsizetype(bookmarks.size()))),
+                                        .arg(localenumbers::count(qsizetype(bookmarks.size()))),
                               QLineEdit::Normal, {}, &ok)
             .trimmed();
     if (!ok || tag.isEmpty())
@@ -370,13 +376,11 @@ void ContentView::focusList() {
 void ContentView::openSelected() {
     const std::vector<Bookmark> bookmarks = selectedBookmarks();
     if (qsizetype(bookmarks.size()) > kOpenWithoutAsking) {
-        QMessageBox box(QMessageBox::Question,
-                        tr("Open %1 Bookmarks?").arg(QLocale().toString(qsizetype(bookmarks.size()))),
-                        tr("Each opens in your browser."), QMessageBox::NoButton, window());
-        QPushButton* open = box.addButton(tr("Open All"), QMessageBox::AcceptRole);
-        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-        box.setDefaultButton(cancel);
-        box.setEscapeButton(cancel);
+        Alert box(Alert::Icon::question,
+                  tr("Open %1 Bookmarks?").arg(localenumbers::count(qsizetype(bookmarks.size()))),
+                  tr("Each opens in your browser."), window());
+        QPushButton* open = box.addButton(tr("Open All"));
+        box.setDefaultButton(box.addButton(tr("Cancel"), Alert::ButtonRole::cancel));
         box.exec();
         if (box.clickedButton() != open)
             return;

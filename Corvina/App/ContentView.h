@@ -58,6 +58,9 @@ public:
     bool isDropTargeted() const { return m_dropTargeted; }
 
     void setQuery(const QString& query);
+    // The user may put the tag sidebar away; the list then takes the width.
+    void setSidebarVisible(bool visible);
+    bool isSidebarVisible() const;
     // The selected tag's name, or "All Bookmarks".
     QString windowTitle() const;
 

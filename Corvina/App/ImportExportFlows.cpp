@@ -4,12 +4,12 @@
 #include "Corvina/ImportExport/ImporterRouter.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "platform/Core/BackgroundTask.h"
+#include "platform/Widgets/Alert.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -44,7 +44,7 @@ ImportExportFlows::ImportExportFlows(store::ModelContext& context, QObject* pare
     : QObject(parent)
     , m_context(context) {}
 
-QMessageBox* ImportExportFlows::openAlert() const {
+Alert* ImportExportFlows::openAlert() const {
     return m_alert;
 }
 
@@ -104,17 +104,17 @@ void ImportExportFlows::importFile(QWidget& window, const QString& path) {
 }
 
 void ImportExportFlows::askAboutDuplicates(QWidget& window, PendingImport pending) {
-    auto* question = new QMessageBox(QMessageBox::Question, tr("Duplicate Bookmarks Found"),
-                                     pending.message(), QMessageBox::NoButton, &window);
+    auto* question = new Alert(Alert::Icon::question, tr("Duplicate Bookmarks Found"),
+                               pending.message(), &window);
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->setWindowModality(Qt::WindowModal);
-    QPushButton* skip = question->addButton(tr("Skip Duplicates"), QMessageBox::AcceptRole);
-    QPushButton* all = question->addButton(tr("Import All"), QMessageBox::AcceptRole);
-    question->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton* skip = question->addButton(tr("Skip Duplicates"));
+    QPushButton* all = question->addButton(tr("Import All"));
+    question->addButton(tr("Cancel"), Alert::ButtonRole::cancel);
     question->setDefaultButton(skip);
     m_alert = question;
     QPointer<QWidget> target(&window);
-    connect(question, &QMessageBox::finished, this,
+    connect(question, &QDialog::finished, this,
             [this, question, skip, all, target, pending = std::move(pending)]() mutable {
                 QAbstractButton* chosen = question->clickedButton();
                 if (!target || (chosen != skip && chosen != all)) {
@@ -224,9 +224,9 @@ void ImportExportFlows::hideProgress() {
 
 void ImportExportFlows::showAlert(QWidget& window, const QString& title, const QString& text,
                                   bool warning) {
-    auto* alert = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information, title,
-                                  text, QMessageBox::NoButton, &window);
-    alert->addButton(tr("OK"), QMessageBox::AcceptRole);
+    auto* alert =
+        new Alert(warning ? Alert::Icon::warning : Alert::Icon::information, title, text, &window);
+    alert->setDefaultButton(alert->addButton(tr("OK")));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowModality(Qt::WindowModal);
     m_alert = alert;

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
-class QMessageBox;
+class Alert;
 class QProgressDialog;
 
 // The import and export flows of a library window: the open and save
@@ -28,7 +28,7 @@ public:
     void exportToFile(QWidget& window, ExportFormat format, const QString& path);
 
     // The alert or question on screen, if any (for tests and for keyboard focus).
-    QMessageBox* openAlert() const;
+    Alert* openAlert() const;
     QProgressDialog* progress() const;
 
 Q_SIGNALS:
@@ -49,5 +49,5 @@ private:
 
     store::ModelContext& m_context;
     QPointer<QProgressDialog> m_progress;
-    QPointer<QMessageBox> m_alert;
+    QPointer<Alert> m_alert;
 };

@@ -5,13 +5,13 @@
 #include "Corvina/App/WindowCoordinator.h"
 #include "Corvina/Favicons/FaviconStore.h"
 #include "Corvina/Inbox/LibraryKeeper.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Store/ModelContext.h"
 #include "platform/Symbols/Symbols.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QLabel>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -23,6 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kStartWorkLatest = 500; // ms after the window is first shown
+constexpr int kFetchSummaryShown = 6000; // ms
 }
 
 LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordinator,
@@ -72,7 +73,7 @@ LibraryWindow::LibraryWindow(ContentServices services, WindowCoordinator& coordi
     statusBar()->addPermanentWidget(m_listedCount);
     const auto showCount = [this](int count) {
         m_listedCount->setText(count == 1 ? tr("1 bookmark")
-                                          : tr("%1 bookmarks").arg(QLocale().toString(count)));
+                                          : tr("%1 bookmarks").arg(localenumbers::count(count)));
     };
     showCount(m_content->model().rowCount());
     connect(m_content, &ContentView::listedCountChanged, this, showCount);
@@ -94,13 +95,21 @@ LibraryWindow::~LibraryWindow() {
 
 void LibraryWindow::followFaviconFetch(FaviconPrefetch* job) {
     const auto show = [this](int completed, int total) {
-        m_fetchStatus->setText(tr("Fetching site icons\u2026 %1 of %2").arg(completed).arg(total));
+        m_fetchStatus->setText(
+            tr("Fetching site icons\u2026 %1 of %2")
+                .arg(localenumbers::count(completed), localenumbers::count(total)));
     };
     show(0, job->total());
     m_fetchStatus->show();
     connect(job, &FaviconPrefetch::progress, this, show);
-    connect(job, &FaviconPrefetch::finished, this, [this] {
-        m_fetchStatus->hide();
+    connect(job, &FaviconPrefetch::finished, this, [this, job] {
+        const QString summary = job->summary();
+        m_fetchStatus->setText(summary);
+        // Unless another fetch has taken the place by then.
+        QTimer::singleShot(kFetchSummaryShown, m_fetchStatus, [this, summary] {
+            if (m_fetchStatus->text() == summary)
+                m_fetchStatus->hide();
+        });
     });
 }
 

@@ -15,11 +15,13 @@
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/Settings/SettingsWindow.h"
 #include "Corvina/Settings/SyncStatus.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Core/SystemLog.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "platform/Store/ModelContainer.h"
 #include "platform/Store/StoreWatcher.h"
 #include "platform/Updater/UpdaterController.h"
+#include "platform/Widgets/Alert.h"
 #include "shared/Preferences.h"
 
 #include <QApplication>
@@ -27,12 +29,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
@@ -160,15 +161,13 @@ bool QuillanApp::mayCloseLastWindow(QWidget* window) {
                               "will be lost.")
                          : tr("%1 changes to the library could not be saved. If you quit now, "
                               "they will be lost.")
-                               .arg(QLocale().toString(qlonglong(unsaved)));
-        QMessageBox box(QMessageBox::Warning, tr("Corvina could not save your changes"), what,
-                        QMessageBox::NoButton, window);
+                               .arg(localenumbers::count(unsaved));
+        Alert box(Alert::Icon::warning, tr("Corvina could not save your changes"), what, window);
         box.setInformativeText(tr("Reason: %1.").arg(error->message));
-        QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
-        QPushButton* drop = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
-        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        QPushButton* again = box.addButton(tr("Try Again"));
+        QPushButton* drop = box.addButton(tr("Quit Anyway"), Alert::ButtonRole::destructive);
+        box.addButton(tr("Cancel"), Alert::ButtonRole::cancel);
         box.setDefaultButton(again);
-        box.setEscapeButton(cancel);
         box.exec();
         if (box.clickedButton() == drop) {
             systemLog(QStringLiteral("Corvina: %1 unsaved changes dropped at the user's request: %2")
@@ -256,7 +255,26 @@ void QuillanApp::openHelpPage(const QString& page) {
 }
 
 bool QuillanApp::isCommandChecked(CommandId id) const {
-    return id == CommandId::showDescriptions && showDescriptions();
+    switch (id) {
+    case CommandId::showDescriptions:
+        return showDescriptions();
+    case CommandId::toggleSidebar: {
+        const LibraryWindow* window = activeLibraryWindow();
+        return !window || window->content()->isSidebarVisible();
+    }
+    default:
+        return false;
+    }
+}
+
+LibraryWindow* QuillanApp::activeLibraryWindow() {
+    // A sheet or alert over a library window speaks for it.
+    for (QWidget* window = QApplication::activeWindow(); window;
+         window = window->parentWidget() ? window->parentWidget()->window() : nullptr) {
+        if (auto* library = qobject_cast<LibraryWindow*>(window))
+            return library;
+    }
+    return nullptr;
 }
 
 namespace {
@@ -359,6 +377,10 @@ void QuillanApp::runCommand(CommandId id) {
         break;
     case CommandId::showDescriptions:
         m_preferences->setShowDescriptions(!m_preferences->showDescriptions());
+        break;
+    case CommandId::toggleSidebar:
+        if (LibraryWindow* window = activeLibraryWindow())
+            window->content()->setSidebarVisible(!window->content()->isSidebarVisible());
         break;
     case CommandId::help:
         openHelpPage(QStringLiteral("help.html"));

@@ -71,6 +71,8 @@ public:
 
     void newBookmark();
     static void focusSearch();
+    // The library window the user works in, also under one of its sheets.
+    static LibraryWindow* activeLibraryWindow();
     LibraryKeeper& keeper() { return *m_keeper; }
     // Whether a library window other than `except` is on screen.
     bool anyWindowShown(const LibraryWindow* except = nullptr);

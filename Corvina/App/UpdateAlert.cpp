@@ -1,28 +1,27 @@
 #include "Corvina/App/UpdateAlert.h"
 
+#include "platform/Widgets/Alert.h"
+
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QPushButton>
 
 void UpdateAlert::present(const UpdateCheckResult& result) {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QApplication::applicationDisplayName());
-    box.setText(result.title());
-    box.setInformativeText(result.informativeText());
-    if (!result.detailedText().isEmpty())
-        box.setDetailedText(result.detailedText());
+    const bool offer =
+        result.status == UpdateCheckResult::Status::updateAvailable && result.latest.url.isValid();
+    const Alert::Icon icon = result.status == UpdateCheckResult::Status::failed
+                                 ? Alert::Icon::warning
+                                 : Alert::Icon::information;
+    Alert box(icon, result.title(), result.informativeText(), QApplication::activeWindow());
+    box.setDetailedText(result.detailedText());
     QPushButton* download = nullptr;
-    if (result.status == UpdateCheckResult::Status::updateAvailable &&
-        result.latest.url.isValid()) {
-        download = box.addButton(QCoreApplication::translate("UpdateAlert", "Download"),
-                                 QMessageBox::AcceptRole);
-        box.addButton(QMessageBox::Cancel);
+    if (offer) {
+        download = box.addButton(QCoreApplication::translate("UpdateAlert", "Download"));
+        box.addButton(QCoreApplication::translate("UpdateAlert", "Cancel"),
+                      Alert::ButtonRole::cancel);
         box.setDefaultButton(download);
     } else {
-        box.setIcon(result.status == UpdateCheckResult::Status::failed ? QMessageBox::Warning
-                                                                       : QMessageBox::Information);
-        box.addButton(QMessageBox::Ok);
+        box.setDefaultButton(box.addButton(QCoreApplication::translate("UpdateAlert", "OK")));
     }
     box.exec();
     if (download && box.clickedButton() == download)

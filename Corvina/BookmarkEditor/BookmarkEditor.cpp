@@ -4,6 +4,7 @@
 #include "Corvina/BookmarkEditor/SoftFieldBackground.h"
 #include "Corvina/BookmarkEditor/SuggestedTagsRail.h"
 #include "platform/Symbols/Symbols.h"
+#include "platform/Widgets/Alert.h"
 #include "platform/Widgets/Spinner.h"
 #include "platform/Widgets/SystemColors.h"
 #include "platform/Widgets/Typography.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -135,11 +135,7 @@ void BookmarkEditor::buildLayout() {
     m_cancel->setAutoDefault(false);
     m_save = new QPushButton(tr("Save"), this);
     m_save->setDefault(true);
-    // The prominent button: filled with the accent colour.
-    QPalette prominent = m_save->palette();
-    prominent.setColor(QPalette::Button, systemcolors::accent(palette()));
-    prominent.setColor(QPalette::ButtonText, palette().color(QPalette::HighlightedText));
-    m_save->setPalette(prominent);
+    m_save->setPalette(systemcolors::prominentButton(palette()));
     footer->addWidget(m_cancel);
     footer->addWidget(m_save);
     layout->addLayout(footer);
@@ -194,7 +190,7 @@ void BookmarkEditor::connectFields() {
     m_tags->installEventFilter(this);
 }
 
-QMessageBox* BookmarkEditor::openQuestion() const {
+Alert* BookmarkEditor::openQuestion() const {
     return m_question;
 }
 
@@ -212,20 +208,19 @@ void BookmarkEditor::save() {
 void BookmarkEditor::askToSaveAsNew() {
     if (m_question && m_question->isVisible())
         return;
-    auto* question = new QMessageBox(
-        QMessageBox::Warning, tr("This Bookmark Was Deleted"),
+    auto* question = new Alert(
+        Alert::Icon::warning, tr("This Bookmark Was Deleted"),
         tr("Another window or program deleted this bookmark while you were editing it. You "
            "can save what you typed as a new bookmark."),
-        QMessageBox::NoButton, this);
+        this);
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->setWindowModality(Qt::WindowModal);
-    QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
-    QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    question->addButton(tr("Cancel"), Alert::ButtonRole::cancel);
+    QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"));
     question->setDefaultButton(saveAsNew);
-    question->setEscapeButton(cancel);
     m_question = question;
     // Cancel goes back to the sheet, where the text is still there to copy.
-    connect(question, &QMessageBox::finished, this, [this, question, saveAsNew] {
+    connect(question, &QDialog::finished, this, [this, question, saveAsNew] {
         if (question->clickedButton() != saveAsNew)
             return;
         m_result = QDialog::Accepted;

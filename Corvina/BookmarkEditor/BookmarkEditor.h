@@ -7,7 +7,7 @@
 
 class QKeyEvent;
 class QLabel;
-class QMessageBox;
+class Alert;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -44,7 +44,7 @@ public:
     QPushButton* saveButton() const { return m_save; }
     QPushButton* cancelButton() const { return m_cancel; }
     // The question asked when the edited bookmark has gone, while it is open.
-    QMessageBox* openQuestion() const;
+    Alert* openQuestion() const;
 
     void reject() override;
 
@@ -78,7 +78,7 @@ private:
     SuggestedTagsRail* m_rail = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_save = nullptr;
-    QPointer<QMessageBox> m_question;
+    QPointer<Alert> m_question;
     bool m_shown = false;
     int m_result = QDialog::Rejected;
 };

@@ -4,6 +4,7 @@
 #include "Corvina/Favicons/IconDiscovery.h"
 #include "Corvina/Favicons/IconImage.h"
 #include "platform/Core/BackgroundTask.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Folders/AtomicWrite.h"
 #include "platform/Folders/RegularFile.h"
 #include "platform/Folders/StandardFolders.h"
@@ -202,16 +203,19 @@ void FaviconPrefetch::startChunk() {
     m_running = end - m_next;
     const QPointer<FaviconPrefetch> self(this);
     while (m_next < end) {
+        const QString& domain = m_domains[m_next++];
         // A domain with nothing to do calls back at once, inside fetchIcon().
-        m_store.fetchIcon(m_domains[m_next++], [self] {
+        m_store.fetchIcon(domain, [self, domain] {
             if (self)
-                self->domainDone();
+                self->domainDone(domain);
         });
     }
 }
 
-void FaviconPrefetch::domainDone() {
+void FaviconPrefetch::domainDone(const QString& domain) {
     ++m_completed;
+    if (m_store.memoryIcon(domain))
+        ++m_withIcon;
     Q_EMIT progress(m_completed, m_total);
     if (--m_running > 0)
         return;
@@ -223,4 +227,18 @@ void FaviconPrefetch::domainDone() {
     // From the event loop, so a run of domains that finish at once does not
     // nest one chunk inside the last.
     QTimer::singleShot(0, this, &FaviconPrefetch::startChunk);
+}
+
+QString FaviconPrefetch::summary() const {
+    if (m_withIcon == 0)
+        return tr("No site icons found.");
+    const QString fetched =
+        m_withIcon == 1 ? tr("Fetched 1 site icon.")
+                        : tr("Fetched %1 site icons.").arg(localenumbers::count(m_withIcon));
+    const int none = m_completed - m_withIcon;
+    if (none == 0)
+        return fetched;
+    return fetched + u' ' +
+           (none == 1 ? tr("1 site has none.")
+                      : tr("%1 sites have none.").arg(localenumbers::count(none)));
 }

@@ -30,6 +30,9 @@ class FaviconPrefetch : public QObject {
 public:
     int total() const { return m_total; }
     int completed() const { return m_completed; }
+    // What the fetch came to, in a line for the window's status area: the
+    // sites that have an icon now, and those that have none.
+    QString summary() const;
 
 Q_SIGNALS:
     // After each domain whose fetch has ended, with or without an icon.
@@ -40,7 +43,7 @@ private:
     friend class FaviconStore;
     FaviconPrefetch(FaviconStore& store, QStringList domains, int limit);
     void startChunk();
-    void domainDone();
+    void domainDone(const QString& domain);
 
     FaviconStore& m_store;
     QStringList m_domains;
@@ -49,6 +52,7 @@ private:
     int m_running = 0;
     int m_total = 0;
     int m_completed = 0;
+    int m_withIcon = 0;
 };
 
 // Site icons keyed by a bookmark's domain: decoded icons in memory, the

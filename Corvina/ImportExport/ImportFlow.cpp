@@ -2,6 +2,7 @@
 
 #include "Corvina/Inbox/DuplicateIndexWriter.h"
 #include "Corvina/Library/LibraryStore.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Store/ModelContext.h"
 #include "shared/Duplicates/DuplicateKey.h"
 
@@ -14,19 +15,12 @@ QString ImportResult::title() const {
 QString ImportResult::message() const {
     if (m_kind == Kind::error)
         return m_description;
-    // The key keeps the "%lld" of the original message; the count goes in here.
-    return tr("Added %lld bookmarks.").replace(QLatin1StringView("%lld"), QString::number(m_count));
+    return localenumbers::withCounts(tr("Added %lld bookmarks."), {m_count});
 }
 
 QString PendingImport::message() const {
-    QString text = tr("%lld of %lld bookmarks are already in your library");
-    const qsizetype first = text.indexOf(QLatin1StringView("%lld"));
-    if (first >= 0)
-        text.replace(first, 4, QString::number(duplicateCount));
-    const qsizetype second = text.indexOf(QLatin1StringView("%lld"));
-    if (second >= 0)
-        text.replace(second, 4, QString::number(qint64(payloads.size())));
-    return text;
+    return localenumbers::withCounts(tr("%lld of %lld bookmarks are already in your library"),
+                                     {duplicateCount, qint64(payloads.size())});
 }
 
 namespace importflow {

@@ -2,9 +2,9 @@
 
 #include "Corvina/Library/LibraryStore.h"
 #include "platform/Core/IsoDate.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Store/ModelContext.h"
 
-#include <QLocale>
 #include <QSet>
 
 // Named rather than anonymous: the history's steps hold them.
@@ -212,7 +212,7 @@ QString LibraryHistory::stepName(const Step& step) const {
     case Step::Kind::remove:
         return step.changes.size() == 1
                    ? tr("Delete Bookmark")
-                   : tr("Delete %1 Bookmarks").arg(QLocale().toString(qsizetype(step.changes.size())));
+                   : tr("Delete %1 Bookmarks").arg(localenumbers::count(qsizetype(step.changes.size())));
     case Step::Kind::add:
         return tr("Add Bookmark");
     case Step::Kind::edit:
@@ -306,7 +306,7 @@ HistoryOutcome LibraryHistory::replay(Direction direction) {
         outcome.message = tr("One bookmark was changed elsewhere and was left as it is.");
     else if (leftAlone > 1)
         outcome.message = tr("%1 bookmarks were changed elsewhere and were left as they are.")
-                              .arg(QLocale().toString(leftAlone));
+                              .arg(localenumbers::count(leftAlone));
     // What is left of a step the others' changes took over is all that
     // later undoing or redoing can touch; a step with nothing left goes.
     if (step.changes.empty()) {

@@ -1,5 +1,7 @@
 #include "Corvina/Settings/RelativeDate.h"
 
+#include "platform/Core/LocaleNumbers.h"
+
 #include <QCoreApplication>
 #include <algorithm>
 
@@ -18,7 +20,8 @@ QString tr(const char* text, int n = -1) {
 
 // English has no .qm file to pick plural forms, so the singular is its own string.
 QString ago(qint64 count, const char* one, const char* many) {
-    return count == 1 ? tr(one) : tr(many, static_cast<int>(count));
+    return count == 1 ? tr(one)
+                      : tr(many, static_cast<int>(count)).arg(localenumbers::count(count));
 }
 
 } // namespace
@@ -30,14 +33,14 @@ QString relativeDateText(const QDateTime& date, const QDateTime& now) {
     if (seconds < kMinute)
         return tr("just now");
     if (seconds < kHour)
-        return ago(seconds / kMinute, "1 minute ago", "%n minutes ago");
+        return ago(seconds / kMinute, "1 minute ago", "%1 minutes ago");
     if (seconds < kDay)
-        return ago(seconds / kHour, "1 hour ago", "%n hours ago");
+        return ago(seconds / kHour, "1 hour ago", "%1 hours ago");
     if (seconds < kWeek)
-        return ago(seconds / kDay, "1 day ago", "%n days ago");
+        return ago(seconds / kDay, "1 day ago", "%1 days ago");
     if (seconds < kMonth)
-        return ago(seconds / kWeek, "1 week ago", "%n weeks ago");
+        return ago(seconds / kWeek, "1 week ago", "%1 weeks ago");
     if (seconds < kYear)
-        return ago(std::min<qint64>(seconds / kMonth, 11), "1 month ago", "%n months ago");
-    return ago(seconds / kYear, "1 year ago", "%n years ago");
+        return ago(std::min<qint64>(seconds / kMonth, 11), "1 month ago", "%1 months ago");
+    return ago(seconds / kYear, "1 year ago", "%1 years ago");
 }

@@ -2,7 +2,9 @@
 
 #include "Corvina/TagSidebar/TagSidebarDelegate.h"
 #include "Corvina/TagSidebar/TagSidebarModel.h"
+#include "platform/Widgets/Typography.h"
 
+#include <QEvent>
 #include <QListView>
 #include <QVBoxLayout>
 
@@ -35,7 +37,7 @@ TagSidebar::TagSidebar(TagSelectionBinding selection, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 6, 0, 6);
     layout->addWidget(m_list);
-    setMinimumWidth(160);
+    applyColumnWidths();
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { choose(current); });
@@ -77,4 +79,34 @@ void TagSidebar::choose(const QModelIndex& index) {
     // A click on the entry already chosen changes nothing.
     if (changed)
         Q_EMIT selectionChosen();
+}
+
+void TagSidebar::setColumnWidths(int minimum, int ideal, int maximum) {
+    m_minimumWidth = minimum;
+    m_idealWidth = ideal;
+    m_maximumWidth = maximum;
+    applyColumnWidths();
+}
+
+int TagSidebar::scaled(int width) const {
+    if (width >= QWIDGETSIZE_MAX)
+        return width;
+    // Never below the widths given: a smaller font leaves the column as designed.
+    return qRound(width * std::max(1.0, typography::scale(font(), logicalDpiY())));
+}
+
+void TagSidebar::applyColumnWidths() {
+    setMinimumWidth(scaled(m_minimumWidth));
+    setMaximumWidth(scaled(m_maximumWidth));
+    updateGeometry();
+}
+
+QSize TagSidebar::sizeHint() const {
+    return {scaled(m_idealWidth), QWidget::sizeHint().height()};
+}
+
+void TagSidebar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applyColumnWidths();
 }

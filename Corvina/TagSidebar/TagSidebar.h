@@ -39,15 +39,30 @@ public:
     QListView* list() const { return m_list; }
     TagSidebarModel* model() const { return m_model; }
 
+    // The column's widths as laid out for the reference body size; the
+    // sidebar scales them with the font in use, so a larger desktop font
+    // widens the column instead of clipping the names and counts.
+    void setColumnWidths(int minimum, int ideal, int maximum);
+    // Its width is the ideal one.
+    QSize sizeHint() const override;
+
 Q_SIGNALS:
     // The user chose an entry; the binding already holds it.
     void selectionChosen();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void choose(const QModelIndex& index);
+    void applyColumnWidths();
+    int scaled(int width) const;
 
     TagSelectionBinding m_selection;
     TagSidebarModel* m_model = nullptr;
     QListView* m_list = nullptr;
     bool m_applying = false;
+    int m_minimumWidth = 160;
+    int m_idealWidth = 220;
+    int m_maximumWidth = QWIDGETSIZE_MAX;
 };

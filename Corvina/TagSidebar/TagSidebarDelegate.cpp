@@ -1,6 +1,7 @@
 #include "Corvina/TagSidebar/TagSidebarDelegate.h"
 
 #include "Corvina/TagSidebar/TagSidebarModel.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Symbols/Symbols.h"
 #include "platform/Widgets/Typography.h"
 
@@ -104,7 +105,7 @@ void TagSidebarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     // The badge first, so that the name is cut short before it, not under it.
     QFont badgeFont = typography::font(typography::TextStyle::callout);
-    const QString count = QLocale().toString(index.data(TagSidebarModel::CountRole).toLongLong());
+    const QString count = localenumbers::count(index.data(TagSidebarModel::CountRole).toLongLong());
     const QFontMetrics badgeMetrics(badgeFont);
     const int badgeHeight = badgeMetrics.height() + 2;
     const int badgeWidth =

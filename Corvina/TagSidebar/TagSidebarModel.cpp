@@ -1,5 +1,6 @@
 #include "Corvina/TagSidebar/TagSidebarModel.h"
 
+#include "platform/Core/LocaleNumbers.h"
 #include "platform/Symbols/Symbols.h"
 
 TagSidebarModel::TagSidebarModel(QObject* parent)
@@ -40,7 +41,7 @@ QVariant TagSidebarModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return row.kind == RowKind::tagsHeading
                    ? text
-                   : tr("%1, %n", nullptr, static_cast<int>(row.count)).arg(text);
+                   : tr("%1, %2").arg(text, localenumbers::count(row.count));
     case CountRole:
         if (row.kind == RowKind::tagsHeading)
             return {};

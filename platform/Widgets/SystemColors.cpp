@@ -27,4 +27,21 @@ QColor withAlpha(QColor colour, qreal alpha) {
     return colour;
 }
 
+QPalette prominentButton(const QPalette& palette) {
+    QPalette prominent = palette;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        prominent.setColor(group, QPalette::Button, accent(palette));
+        prominent.setColor(group, QPalette::ButtonText,
+                           palette.color(QPalette::Active, QPalette::HighlightedText));
+    }
+    // Hand-made palettes often give the disabled group the active text colour.
+    const QColor text = palette.color(QPalette::Active, QPalette::ButtonText);
+    const QColor button = palette.color(QPalette::Disabled, QPalette::Button);
+    prominent.setColor(QPalette::Disabled, QPalette::ButtonText,
+                       QColor::fromRgbF((text.redF() + button.redF()) / 2,
+                                        (text.greenF() + button.greenF()) / 2,
+                                        (text.blueF() + button.blueF()) / 2));
+    return prominent;
+}
+
 } // namespace systemcolors

@@ -18,4 +18,10 @@ QColor accent(const QPalette& palette);
 // `colour` at `alpha` opacity.
 QColor withAlpha(QColor colour, qreal alpha);
 
+// The palette of the one button a sheet or alert wants pressed: filled with
+// the accent colour while it can act. Disabled, it is an ordinary button
+// with dimmed text, so a button that cannot act never looks like the one to
+// press.
+QPalette prominentButton(const QPalette& palette);
+
 } // namespace systemcolors

@@ -84,6 +84,13 @@ QFont font(TextStyle style) {
     return font(style, QApplication::font());
 }
 
+qreal scale(const QFont& appFont, qreal dpi) {
+    // The reference was drawn at 72 dots per inch: a point is a pixel there.
+    const qreal pixels =
+        appFont.pointSizeF() > 0 ? appFont.pointSizeF() * dpi / 72 : qreal(appFont.pixelSize());
+    return pixels > 0 ? pixels / kBodyReference : 1.0;
+}
+
 QColor secondaryTextColor(const QPalette& palette) {
     const QColor window = palette.color(QPalette::Active, QPalette::Window);
     const QColor text = palette.color(QPalette::Active, QPalette::WindowText);

@@ -30,6 +30,11 @@ QFont font(TextStyle style, const QFont& appFont);
 // The same, from the application's current font.
 QFont font(TextStyle style);
 
+// How much larger `appFont` shows at `dpi` (logical dots per inch) than the
+// 13-point reference body, for lengths laid out for that body: a column
+// given as 220 wide is 220 × scale() wide, and grows with the desktop's text.
+qreal scale(const QFont& appFont, qreal dpi);
+
 // A dimmed text colour for captions and values: the palette's placeholder
 // text, or its disabled text where a hand-made palette left the placeholder
 // unreadable or no dimmer than ordinary text. Always opaque, legible against

@@ -1,9 +1,10 @@
 // Shows the bookmark editor, for screenshots:
-//   bookmark_editor_preview [--dark] [--edit] [--keyboard]
+//   bookmark_editor_preview [--dark] [--edit | --no-address] [--keyboard]
 // A new bookmark whose address is already saved, with a tag being typed so
 // the chip rail shows a new tag and library tags; or, with --edit, an
-// existing bookmark with the suggester's chips. With --keyboard the focus is
-// in the Tags field (the completion Tab would take is ringed) or, with
+// existing bookmark with the suggester's chips; or, with --no-address, a new
+// bookmark without an address yet (Save disabled). With --keyboard the focus
+// is in the Tags field (the completion Tab would take is ringed) or, with
 // --edit, on the second chip.
 #include "Corvina/BookmarkEditor/BookmarkEditor.h"
 #include "Corvina/BookmarkEditor/SuggestedTagsRail.h"
@@ -57,15 +58,16 @@ int main(int argc, char** argv) {
     input.existingBookmarks = library::allBookmarks(context);
     input.allTags = tagcompletion::libraryTags(input.existingBookmarks);
     const bool editing = arguments.contains(u"--edit"_s);
+    const bool noAddress = arguments.contains(u"--no-address"_s);
     if (editing)
         input.initial = rust;
-    else
+    else if (!noAddress)
         input.prefillUrl = u"https://www.practicaltypography.com/"_s;
     BookmarkEditor editor(std::move(input), {context, prefs, network, nullptr, nullptr});
     if (editing) {
         // About to add a tag: the suggester's chips show, with the sparkle.
         editor.tagsField()->setText(editor.tagsField()->text() + u", "_s);
-    } else {
+    } else if (!noAddress) {
         editor.titleField()->setText(u"Practical Typography — Butterick"_s);
         editor.tagsField()->setText(u"reading, ty"_s);
     }

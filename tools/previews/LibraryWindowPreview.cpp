@@ -1,29 +1,35 @@
 // Shows the library window on a temporary library, for screenshots:
 //   library_window_preview [--dark] [--bookmarks N] [--tag NAME] [--search TEXT]
-//                          [--save-failing | --open-file-address] [--select]
+//                          [--save-failing | --open-file-address | --duplicates]
+//                          [--hide-sidebar] [--font-size PT] [--select]
 //                          [--widths W,W...] [--delete]
 // N realistic bookmarks (default none: the empty library), then the tag NAME
 // chosen in the sidebar as a click would, then TEXT typed into the search field.
 // --save-failing: another program holds the store while a bookmark is added,
 // then the window is closed (the status line and the question at quit);
-// --open-file-address: opening a bookmark of a local file (the question first).
+// --open-file-address: opening a bookmark of a local file (the question first);
+// --duplicates: importing a file that holds three of the library's pages (the
+// duplicates question); --hide-sidebar: the sidebar put away; --font-size:
+// the desktop's text at PT points instead of its own size.
 // --select: the list focused from the search field, three rows selected with
 // the keyboard. --widths: the window resized to each width in turn, the way
 // a user drags its edge, ending at the last. --delete: the selection
 // deleted with the Delete key (the notice that offers Undo).
+#include "Corvina/App/ImportExportFlows.h"
 #include "Corvina/App/QuillanApp.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/Library/LibraryStore.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
 #include "platform/Store/ModelContainer.h"
 #include "tests/support/StoreWriteLock.h"
-#include "tools/previews/PreviewPalette.h"
 #include "tests/support/TestEnvironment.h"
+#include "tools/previews/PreviewPalette.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QListView>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -133,9 +139,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption select(u"select"_s);
     const QCommandLineOption widths(u"widths"_s, u"Widths to resize to."_s, u"W,W"_s);
     const QCommandLineOption deleteSelection(u"delete"_s);
-    parser.addOptions(
-        {dark, bookmarks, tag, search, saveFailing, openFileAddress, select, widths, deleteSelection});
+    const QCommandLineOption duplicates(u"duplicates"_s);
+    const QCommandLineOption hideSidebar(u"hide-sidebar"_s);
+    const QCommandLineOption fontSize(u"font-size"_s, u"Text size in points."_s, u"PT"_s);
+    parser.addOptions({dark, bookmarks, tag, search, saveFailing, openFileAddress, select, widths,
+                       deleteSelection, duplicates, hideSidebar, fontSize});
     parser.process(app);
+    if (parser.isSet(fontSize)) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(parser.value(fontSize).toDouble());
+        QApplication::setFont(font);
+    }
     if (parser.isSet(dark))
         QApplication::setPalette(preview::darkPalette());
 
@@ -190,6 +204,26 @@ int main(int argc, char** argv) {
                 Bookmark(QUuid::createUuid(), *Url::parse(u"file:///home/me/Desktop/start.desktop"_s),
                          u"Start"_s, {}, {}, QDateTime::currentDateTimeUtc()));
         });
+    }
+    if (parser.isSet(hideSidebar))
+        window->content()->setSidebarVisible(false);
+    QTemporaryDir files;
+    if (parser.isSet(duplicates)) {
+        // Three pages the library has (the first three sites' first pages) and nine new ones.
+        QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+        for (int i = 0; i < 12; ++i) {
+            const QString url =
+                i < 3 ? u"https://%1/0/article-%2"_s.arg(QStringView(kSites[i].domain)).arg(i)
+                      : u"https://new.example/%1"_s.arg(i);
+            file += "<DT><A HREF=\"" + url.toUtf8() + "\" ADD_DATE=\"1700000000\">Page</A>\n";
+        }
+        const QString path = files.filePath(u"bookmarks.html"_s);
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(file + "</DL><p>\n");
+        out.close();
+        QTimer::singleShot(500, window,
+                           [window, path] { window->flows()->importFile(*window, path); });
     }
     return QApplication::exec();
 }

@@ -69,6 +69,7 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
         {"File|New Window", "Ctrl+Alt+N", true, ""},
         {"Edit|Find", "Ctrl+F", false, nullptr},
         {"View|Show Descriptions", "", true, nullptr},
+        {"View|Hide Sidebar", "Ctrl+Alt+S", false, nullptr},
         {"Help|Corvina Help", "", true, ""},
         {"Help|Get the Bookmarklet", "", true, ""},
         {"Help|Check for Updates…", "", true, ""},
@@ -96,8 +97,14 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
         }
     }
 
-    // Of the commands that post nothing, Show Descriptions flipped the preference.
+    // Of the commands that post nothing, Show Descriptions flipped the preference
+    // and Hide Sidebar hid the sidebar, which the menu then offers to show.
     EXPECT_EQ(preferences.showDescriptions(), !showingDescriptions);
+    EXPECT_FALSE(window->content()->isSidebarVisible());
+    Q_EMIT findAction(bar, {u"View"_s})->menu()->aboutToShow();
+    ASSERT_TRUE(findAction(bar, {u"View"_s, u"Show Sidebar"_s}));
+    findAction(bar, {u"View"_s, u"Show Sidebar"_s})->trigger();
+    EXPECT_TRUE(window->content()->isSidebarVisible());
 
     // The File menu keeps its order: new items, a divider, import/export, a divider, favicons.
     QStringList fileItems;

@@ -1,11 +1,11 @@
 #include "Corvina/App/ImportExportFlows.h"
 
+#include "platform/Widgets/Alert.h"
 #include "tests/Corvina/ImportExport/ImportExportTestSupport.h"
 #include "tests/support/TestLibrary.h"
 #include "tests/support/Testing.h"
 
 #include <QAbstractButton>
-#include <QMessageBox>
 #include <QWidget>
 
 namespace {
@@ -45,7 +45,7 @@ protected:
             },
             5000));
         if (finished.isEmpty() && !answer.isEmpty()) {
-            QMessageBox* question = flows.openAlert();
+            Alert* question = flows.openAlert();
             EXPECT_EQ(question->windowTitle(), u"Duplicate Bookmarks Found");
             lastQuestion = question->text();
             for (QAbstractButton* button : question->buttons()) {
@@ -58,7 +58,7 @@ protected:
         if (finished.isEmpty())
             return {};
         const auto result = finished.first().first().value<ImportResult>();
-        QMessageBox* alert = flows.openAlert();
+        Alert* alert = flows.openAlert();
         EXPECT_EQ(alert->windowTitle(), result.title());
         const QString said = alert->windowTitle() + u": "_s + alert->text();
         alert->accept();

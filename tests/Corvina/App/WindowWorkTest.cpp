@@ -4,6 +4,7 @@
 // application comes back to the front.
 #include "AppTestSupport.h"
 #include "platform/Store/ModelContainer.h"
+#include "platform/Widgets/Alert.h"
 #include "shared/Duplicates/DuplicateIndex.h"
 #include "shared/Inbox/InboxWriter.h"
 #include "shared/Inbox/SharedContainer.h"
@@ -12,7 +13,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimeZone>
 #include <QTimer>
@@ -68,7 +68,7 @@ namespace {
 void answerNextQuestion(const QString& answer, QString* question,
                         std::function<void()> before = {}) {
     QTimer::singleShot(20, [answer, question, before] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<Alert*>(QApplication::activeModalWidget());
         if (!box) {
             answerNextQuestion(answer, question, before);
             return;

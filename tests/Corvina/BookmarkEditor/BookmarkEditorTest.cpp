@@ -18,7 +18,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include "platform/Widgets/Alert.h"
 #include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -406,7 +406,7 @@ TEST_F(BookmarkEditorTest, SavingABookmarkDeletedMeanwhileAsksFirst) {
             QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
             ASSERT_TRUE(editor->openQuestion());
             EXPECT_TRUE(lib.all().empty());
-            for (QAbstractButton* button : editor->openQuestion()->buttons())
+            for (QPushButton* button : editor->openQuestion()->buttons())
                 button->text() == answer ? button->click() : void();
         }
         EXPECT_FALSE(editor->isVisible());

@@ -306,6 +306,13 @@ TEST_F(FaviconStoreTest, PrefetchRunsAtMostLimitAtATimeInChunks) {
     EXPECT_EQ(server.peakActiveRequests(), 3);
     for (int i = 0; i < 7; ++i)
         EXPECT_TRUE(store->memoryIcon(u"bulk%1.test"_s.arg(i)));
+
+    // An icon already at hand counts as fetched; a site without one is said.
+    job = store->prefetch({u"bulk0.test"_s, u"bare.test"_s}, 3);
+    QString summary;
+    QObject::connect(job, &FaviconPrefetch::finished, [&] { summary = job->summary(); });
+    ASSERT_TRUE(QSignalSpy(job, &FaviconPrefetch::finished).wait(testenv::kPatience));
+    EXPECT_EQ(summary, u"Fetched 1 site icon. 1 site has none.");
 }
 
 } // namespace

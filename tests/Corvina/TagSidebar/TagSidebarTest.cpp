@@ -61,6 +61,13 @@ TEST_F(TagSidebarTest, TagsSectionListsTagCountsUnderItsHeading) {
     EXPECT_EQ(sidebar.model()->flags(sidebar.model()->index(1)), Qt::NoItemFlags);
     EXPECT_TRUE(sidebar.model()->index(1).data(Qt::DecorationRole).isNull());
     EXPECT_FALSE(sidebar.model()->index(2).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // The column's widths follow a font twice the reference body.
+    sidebar.setColumnWidths(180, 220, 320);
+    QFont font = sidebar.font();
+    font.setPixelSize(26);
+    sidebar.setFont(font);
+    EXPECT_EQ(std::pair(sidebar.minimumWidth(), sidebar.sizeHint().width()), std::pair(360, 440));
 }
 
 TEST_F(TagSidebarTest, ChoosingARowWritesTheBinding) {

@@ -1,6 +1,7 @@
 #include "platform/Core/ByteSearch.h"
 #include "platform/Core/HugePages.h"
 #include "platform/Core/IsoDate.h"
+#include "platform/Core/LocaleNumbers.h"
 #include "tests/support/TestTable.h"
 #include "tests/support/Testing.h"
 
@@ -73,3 +74,13 @@ TEST(HugePagesTest, TunablesKeepTheUsersAndNeverRepeat) {
 }
 
 } // namespace
+
+TEST(LocaleNumbersTest, CountsAreWrittenTheWayTheDefaultLocaleWritesThem) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale::German);
+    // A count beyond the placeholders is left out.
+    EXPECT_EQ(localenumbers::withCounts(u"%lld of %lld."_s, {1234, 56789, 3}), u"1.234 of 56.789.");
+    QLocale::setDefault(QLocale::c()); // what texts under LANG=C keep
+    EXPECT_EQ(localenumbers::withCounts(u"%lld of %lld."_s, {1234, 56789}), u"1234 of 56789.");
+    QLocale::setDefault(saved);
+}

@@ -45,6 +45,10 @@ TEST(TypographyTest, StylesScaleWithTheFontAndSecondaryTextIsDimmedButReadable) 
     QFont pixels = body;
     pixels.setPixelSize(26);
     EXPECT_EQ(typography::font(TextStyle::caption, pixels).pixelSize(), 20);
+    // Lengths laid out for the 13-point body grow with the font and its resolution.
+    EXPECT_DOUBLE_EQ(typography::scale(body, 96), 1.0); // 9.75 pt at 96 dpi: 13 pixels
+    EXPECT_DOUBLE_EQ(typography::scale(body, 192), 2.0);
+    EXPECT_DOUBLE_EQ(typography::scale(pixels, 96), 2.0);
 
     // Secondary text is dimmed but readable in light and dark.
     QPalette unreadablePlaceholder = darkPalette();
