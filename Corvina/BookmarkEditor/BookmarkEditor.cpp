@@ -12,8 +12,8 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -219,7 +219,8 @@ void BookmarkEditor::askToSaveAsNew() {
         QMessageBox::NoButton, this);
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->setWindowModality(Qt::WindowModal);
-    QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
+    QPushButton* saveAsNew =
+        question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
     QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
     question->setDefaultButton(saveAsNew);
     question->setEscapeButton(cancel);
@@ -239,8 +240,7 @@ bool BookmarkEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_tags) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
             refreshDerived(); // the highlight shows only while typing there
-        else if (event->type() == QEvent::KeyPress &&
-                 tagsFieldKey(*static_cast<QKeyEvent*>(event)))
+        else if (event->type() == QEvent::KeyPress && tagsFieldKey(*static_cast<QKeyEvent*>(event)))
             return true;
     }
     return QDialog::eventFilter(watched, event);
