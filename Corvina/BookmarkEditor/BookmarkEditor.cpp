@@ -13,8 +13,8 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -215,8 +215,14 @@ void BookmarkEditor::askToSaveAsNew() {
         this);
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->setWindowModality(Qt::WindowModal);
+<<<<<<< HEAD
     question->addButton(tr("Cancel"), Alert::ButtonRole::cancel);
     QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"));
+=======
+    QPushButton* saveAsNew =
+        question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
+    QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
+>>>>>>> i20C
     question->setDefaultButton(saveAsNew);
     m_question = question;
     // Cancel goes back to the sheet, where the text is still there to copy.
@@ -234,8 +240,7 @@ bool BookmarkEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_tags) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
             refreshDerived(); // the highlight shows only while typing there
-        else if (event->type() == QEvent::KeyPress &&
-                 tagsFieldKey(*static_cast<QKeyEvent*>(event)))
+        else if (event->type() == QEvent::KeyPress && tagsFieldKey(*static_cast<QKeyEvent*>(event)))
             return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -139,7 +139,8 @@ SuggestedTagsRail::SuggestedTagsRail(QWidget* parent)
         auto* chip = new TagChip(m_strip);
         chip->hide();
         m_layout->addWidget(chip, 0, Qt::AlignVCenter);
-        connect(chip, &QAbstractButton::clicked, this, [this, chip] { Q_EMIT tagTapped(chip->tag()); });
+        connect(chip, &QAbstractButton::clicked, this,
+                [this, chip] { Q_EMIT tagTapped(chip->tag()); });
         connect(chip, &TagChip::stepRequested, this, [this, chip](int by) { step(chip, by); });
         m_chips.append(chip);
     }

@@ -49,13 +49,15 @@ using historystep::Change;
 using historystep::Fields;
 
 Fields storedFields(const Bookmark& bookmark) {
-    return {bookmark.id(),      bookmark.urlString(), bookmark.title(),    bookmark.note(),
-            bookmark.tags(),    bookmark.createdAt(), bookmark.updatedAt()};
+    return {bookmark.id(),   bookmark.urlString(), bookmark.title(),    bookmark.note(),
+            bookmark.tags(), bookmark.createdAt(), bookmark.updatedAt()};
 }
 
 Fields payloadFields(const BookmarkPayload& payload) {
-    return {payload.id,   payload.url.absoluteString(), payload.title,   payload.description,
-            payload.tags, payload.createdAt,            payload.updatedAt};
+    return {payload.id,       payload.url.absoluteString(),
+            payload.title,    payload.description,
+            payload.tags,     payload.createdAt,
+            payload.updatedAt};
 }
 
 // Only the values that differ are written, so a bookmark that comes back
@@ -92,16 +94,6 @@ HistoryOutcome committed(Result<store::StoreWrite, store::StoreError>& write) {
     return outcome;
 }
 
-} // namespace
-
-LibraryHistory::LibraryHistory(store::ModelContext& context, QObject* parent)
-    : QObject(parent)
-    , m_context(context) {}
-
-LibraryHistory::~LibraryHistory() = default;
-
-namespace {
-
 bool inLibrary(const Bookmark& bookmark, const store::ModelContext& context) {
     return bookmark.object().context() == &context && !bookmark.object().isDeleted();
 }
@@ -111,6 +103,12 @@ std::unique_ptr<const Fields> fieldsOf(const Bookmark& bookmark) {
 }
 
 } // namespace
+
+LibraryHistory::LibraryHistory(store::ModelContext& context, QObject* parent)
+    : QObject(parent)
+    , m_context(context) {}
+
+LibraryHistory::~LibraryHistory() = default;
 
 // Every write begins the store write first: that takes the lock and brings
 // in what other programs committed, so the step sees their changes and no
@@ -148,13 +146,15 @@ HistoryOutcome LibraryHistory::removeTag(std::span<const Bookmark> bookmarks, co
 
 HistoryOutcome LibraryHistory::changeTags(std::span<const Bookmark> bookmarks, const QString& tag,
                                           bool add) {
+    if (tag.isEmpty())
+        return {};
     auto write = m_context.beginWrite();
     Step step{add ? Step::Kind::addTag : Step::Kind::removeTag, {}};
     const QDateTime now = isodate::now();
     // A bookmark listed twice is changed the first time and then no longer
     // needs it.
     for (const Bookmark& bookmark : bookmarks) {
-        if (!inLibrary(bookmark, m_context) || tag.isEmpty())
+        if (!inLibrary(bookmark, m_context))
             continue;
         QStringList tags = bookmark.tags();
         if (add && !tags.contains(tag))
@@ -212,7 +212,8 @@ QString LibraryHistory::stepName(const Step& step) const {
     case Step::Kind::remove:
         return step.changes.size() == 1
                    ? tr("Delete Bookmark")
-                   : tr("Delete %1 Bookmarks").arg(localenumbers::count(qsizetype(step.changes.size())));
+                   : tr("Delete %1 Bookmarks")
+                         .arg(localenumbers::count(qsizetype(step.changes.size())));
     case Step::Kind::add:
         return tr("Add Bookmark");
     case Step::Kind::edit:
@@ -277,11 +278,10 @@ HistoryOutcome LibraryHistory::replay(Direction direction) {
         const Bookmark& bookmark = change.bookmark;
         const Fields* expected = (back ? change.after : change.before).get();
         const Fields* target = (back ? change.before : change.after).get();
-        const bool untouched =
-            inLibrary(bookmark, m_context) == expectedInLibrary &&
-            (expected ? storedFields(bookmark) == *expected
-                      : bookmark.object().revision() == change.revision) &&
-            (expectedInLibrary || !idIsLive(bookmark.id()));
+        const bool untouched = inLibrary(bookmark, m_context) == expectedInLibrary &&
+                               (expected ? storedFields(bookmark) == *expected
+                                         : bookmark.object().revision() == change.revision) &&
+                               (expectedInLibrary || !idIsLive(bookmark.id()));
         if (!untouched)
             continue;
         if (target)
