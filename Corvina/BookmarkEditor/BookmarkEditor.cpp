@@ -215,14 +215,8 @@ void BookmarkEditor::askToSaveAsNew() {
         this);
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->setWindowModality(Qt::WindowModal);
-<<<<<<< HEAD
     question->addButton(tr("Cancel"), Alert::ButtonRole::cancel);
     QPushButton* saveAsNew = question->addButton(tr("Save as New Bookmark"));
-=======
-    QPushButton* saveAsNew =
-        question->addButton(tr("Save as New Bookmark"), QMessageBox::AcceptRole);
-    QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
->>>>>>> i20C
     question->setDefaultButton(saveAsNew);
     m_question = question;
     // Cancel goes back to the sheet, where the text is still there to copy.
