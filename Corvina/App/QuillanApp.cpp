@@ -293,23 +293,17 @@ LibraryHistory* frontHistory() {
 } // namespace
 
 QString QuillanApp::commandTitle(CommandId id) const {
-    if (LibraryHistory* history = frontHistory()) {
-        if (id == CommandId::undo)
-            return history->undoText();
-        if (id == CommandId::redo)
-            return history->redoText();
-    }
-    return {};
+    const LibraryHistory* history = frontHistory();
+    if (!history || (id != CommandId::undo && id != CommandId::redo))
+        return {};
+    return id == CommandId::undo ? history->undoText() : history->redoText();
 }
 
 bool QuillanApp::isCommandEnabled(CommandId id) const {
-    if (LibraryHistory* history = frontHistory()) {
-        if (id == CommandId::undo)
-            return history->canUndo();
-        if (id == CommandId::redo)
-            return history->canRedo();
-    }
-    return true;
+    const LibraryHistory* history = frontHistory();
+    if (!history || (id != CommandId::undo && id != CommandId::redo))
+        return true;
+    return id == CommandId::undo ? history->canUndo() : history->canRedo();
 }
 
 void QuillanApp::runCommand(CommandId id) {

@@ -158,54 +158,46 @@ BookmarkListModel::storeEdits(const std::vector<Bookmark>& rows, const std::vect
     return edits;
 }
 
+namespace {
+// The runs of marked entries, each as its first and last index, in order.
+std::vector<std::pair<int, int>> runsOf(const std::vector<bool>& marks) {
+    std::vector<std::pair<int, int>> runs;
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        if (!marks[k])
+            continue;
+        if (!runs.empty() && runs.back().second == int(k) - 1)
+            runs.back().second = int(k);
+        else
+            runs.emplace_back(int(k), int(k));
+    }
+    return runs;
+}
+} // namespace
+
 void BookmarkListModel::applyRows(std::vector<Bookmark> next, const RowEdits& edits) {
-    const auto ranges = [](const std::vector<bool>& marks) {
-        std::size_t count = 0;
-        for (std::size_t k = 0; k < marks.size(); ++k)
-            count += marks[k] && (k == 0 || !marks[k - 1]);
-        return count;
-    };
-    // Each range costs the views a pass over their rows: past a point one
+    const auto removed = runsOf(edits.removed);
+    const auto inserted = runsOf(edits.inserted);
+    // Each run costs the views a pass over their rows: past a point one
     // reset is cheaper, and the views find their place again by id.
-    if (ranges(edits.removed) + ranges(edits.inserted) > kMostRowRanges) {
+    if (removed.size() + inserted.size() > kMostRowRanges) {
         beginResetModel();
         m_rows = std::move(next);
         endResetModel();
         return;
     }
-    for (std::size_t k = edits.removed.size(); k-- > 0;) {
-        if (!edits.removed[k])
-            continue;
-        std::size_t first = k;
-        while (first > 0 && edits.removed[first - 1])
-            --first;
-        beginRemoveRows({}, int(first), int(k));
-        m_rows.erase(m_rows.begin() + qsizetype(first), m_rows.begin() + qsizetype(k) + 1);
+    for (auto run = removed.rbegin(); run != removed.rend(); ++run) {
+        beginRemoveRows({}, run->first, run->second);
+        m_rows.erase(m_rows.begin() + run->first, m_rows.begin() + run->second + 1);
         endRemoveRows();
-        k = first;
     }
-    for (std::size_t k = 0; k < edits.inserted.size(); ++k) {
-        if (!edits.inserted[k])
-            continue;
-        std::size_t last = k;
-        while (last + 1 < edits.inserted.size() && edits.inserted[last + 1])
-            ++last;
-        beginInsertRows({}, int(k), int(last));
-        m_rows.insert(m_rows.begin() + qsizetype(k), next.begin() + qsizetype(k),
-                      next.begin() + qsizetype(last) + 1);
+    for (const auto& [first, last] : inserted) {
+        beginInsertRows({}, first, last);
+        m_rows.insert(m_rows.begin() + first, next.begin() + first, next.begin() + last + 1);
         endInsertRows();
-        k = last;
     }
     Q_ASSERT(m_rows == next);
-    for (std::size_t k = 0; k < edits.changed.size(); ++k) {
-        if (!edits.changed[k])
-            continue;
-        std::size_t last = k;
-        while (last + 1 < edits.changed.size() && edits.changed[last + 1])
-            ++last;
-        Q_EMIT dataChanged(index(int(k)), index(int(last)));
-        k = last;
-    }
+    for (const auto& [first, last] : runsOf(edits.changed))
+        Q_EMIT dataChanged(index(first), index(last));
 }
 
 void BookmarkListModel::catchUp() {

@@ -3,7 +3,10 @@
 #include "Corvina/App/LibraryWindow.h"
 #include "Corvina/App/SearchField.h"
 #include "Corvina/App/WindowCoordinator.h"
+#include "Corvina/BookmarkRow/BookmarkListView.h"
 #include "Corvina/ImportExport/ExportFormat.h"
+#include "Corvina/Library/LibraryStore.h"
+#include "platform/Store/ModelContainer.h"
 #include "platform/Notifications/NotificationCenter.h"
 #include "shared/Preferences.h"
 #include "tests/support/Testing.h"
@@ -105,6 +108,25 @@ TEST(CommandsTest, MenuTableTitlesShortcutsAndNotifications) {
     ASSERT_TRUE(findAction(bar, {u"View"_s, u"Show Sidebar"_s}));
     findAction(bar, {u"View"_s, u"Show Sidebar"_s})->trigger();
     EXPECT_TRUE(window->content()->isSidebarVisible());
+
+    // Edit ▸ Undo names the window's last step while the list has the focus.
+    store::ModelContext& context = started.app->container().mainContext();
+    const auto library = [&] { return library::allBookmarks(context); };
+    for (const QString& host : {u"a.test"_s, u"b.test"_s, u"c.test"_s}) {
+        context.insert(Bookmark(QUuid::createUuid(), *Url::parse(u"https://"_s + host), host, {},
+                                {}, QDateTime::currentDateTimeUtc())
+                           .object());
+    }
+    ASSERT_TRUE(context.save().ok());
+    window->content()->model().catchUp();
+    window->content()->list()->selectAll();
+    window->content()->list()->setFocus();
+    window->content()->removeSelected();
+    EXPECT_TRUE(library().empty());
+    Q_EMIT findAction(bar, {u"Edit"_s})->menu()->aboutToShow();
+    ASSERT_TRUE(findAction(bar, {u"Edit"_s, u"Undo Delete 3 Bookmarks"_s}));
+    findAction(bar, {u"Edit"_s, u"Undo Delete 3 Bookmarks"_s})->trigger();
+    EXPECT_EQ(library().size(), 3u);
 
     // The File menu keeps its order: new items, a divider, import/export, a divider, favicons.
     QStringList fileItems;
