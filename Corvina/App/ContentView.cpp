@@ -8,6 +8,7 @@
 #include "Corvina/BookmarkRow/BookmarkListView.h"
 #include "Corvina/BookmarkRow/BookmarkRowDelegate.h"
 #include "Corvina/Favicons/FaviconStore.h"
+#include "Corvina/Inbox/DuplicateIndexWriter.h"
 #include "Corvina/LibraryList/DroppedLink.h"
 #include "Corvina/LibraryList/OpenAddress.h"
 #include "Corvina/TagSidebar/TagSidebar.h"
@@ -303,6 +304,9 @@ void ContentView::undo() {
         return;
     const QString what = m_history->undoText();
     tell(m_history->undo(), what, false);
+    // An address may have come back or gone: Dropslip's duplicate warning
+    // reads the index, not the store.
+    (void)rebuildDuplicateIndex(m_services.context);
 }
 
 void ContentView::redo() {
@@ -310,6 +314,7 @@ void ContentView::redo() {
         return;
     const QString what = m_history->redoText();
     tell(m_history->redo(), what, false);
+    (void)rebuildDuplicateIndex(m_services.context);
 }
 
 void ContentView::addTagToSelected() {

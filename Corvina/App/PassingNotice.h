@@ -8,7 +8,7 @@ class QPushButton;
 
 // A short note laid over the bottom of the list after an action ("Deleted
 // 3 bookmarks"), with an optional button that takes the action back. It
-// leaves by itself after a while, or when the user acts or moves on.
+// leaves by itself after a while, or when its button is used.
 class PassingNotice : public QWidget {
     Q_OBJECT
 public:
