@@ -300,20 +300,20 @@ void ContentView::tell(const HistoryOutcome& outcome, const QString& done, bool 
 }
 
 void ContentView::undo() {
-    if (!m_history->canUndo())
-        return;
-    const QString what = m_history->undoText();
-    tell(m_history->undo(), what, false);
-    // An address may have come back or gone: Dropslip's duplicate warning
-    // reads the index, not the store.
-    (void)rebuildDuplicateIndex(m_services.context);
+    step(true);
 }
 
 void ContentView::redo() {
-    if (!m_history->canRedo())
+    step(false);
+}
+
+void ContentView::step(bool back) {
+    if (back ? !m_history->canUndo() : !m_history->canRedo())
         return;
-    const QString what = m_history->redoText();
-    tell(m_history->redo(), what, false);
+    const QString what = back ? m_history->undoText() : m_history->redoText();
+    tell(back ? m_history->undo() : m_history->redo(), what, false);
+    // An address may have come back or gone: Dropslip's duplicate warning
+    // reads the index, not the store.
     (void)rebuildDuplicateIndex(m_services.context);
 }
 

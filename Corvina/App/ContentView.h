@@ -116,6 +116,8 @@ private:
     void listChanged();
     void removeBookmarks(const std::vector<Bookmark>& bookmarks);
     void tell(const HistoryOutcome& outcome, const QString& done, bool undoable);
+    // Undoes (back) or redoes the history's next step.
+    void step(bool back);
     void showContextMenu(const QPoint& position);
     void setDropTargeted(bool targeted);
     void placeOverlays();
