@@ -538,8 +538,10 @@ void BookmarkListView::rowsInserted(const QModelIndex& parent, int start, int en
         // on what the user is looking at.
         if (atTop || !m_anchor.isValid())
             setAnchor(0, 0);
-        if (m_measuring.isActive() || rowCount() <= kIdleMeasureLimit)
-            m_measuring.start(0, this), m_measureFrom = std::min(m_measureFrom, start);
+        if (m_measuring.isActive() || rowCount() <= kIdleMeasureLimit) {
+            m_measureFrom = std::min(m_measureFrom, start);
+            m_measuring.start(0, this);
+        }
         syncScrollBar();
     }
     QAbstractItemView::rowsInserted(parent, start, end);
