@@ -355,10 +355,18 @@ void ContentView::removeTagFromSelected() {
          true);
 }
 
-std::vector<Bookmark> ContentView::selectedBookmarks() const {
+QModelIndexList ContentView::selectedRows() const {
     QModelIndexList rows = m_list->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    return rows;
+}
+
+std::vector<Bookmark> ContentView::selectedBookmarks() const {
+    return bookmarksAt(selectedRows());
+}
+
+std::vector<Bookmark> ContentView::bookmarksAt(const QModelIndexList& rows) const {
     std::vector<Bookmark> bookmarks;
     bookmarks.reserve(std::size_t(rows.size()));
     for (const QModelIndex& index : std::as_const(rows)) {
@@ -379,7 +387,10 @@ void ContentView::focusList() {
 }
 
 void ContentView::openSelected() {
-    const std::vector<Bookmark> bookmarks = selectedBookmarks();
+    openAll(selectedBookmarks());
+}
+
+void ContentView::openAll(const std::vector<Bookmark>& bookmarks) {
     if (qsizetype(bookmarks.size()) > kOpenWithoutAsking) {
         Alert box(Alert::Icon::question,
                   tr("Open %1 Bookmarks?").arg(localenumbers::count(qsizetype(bookmarks.size()))),
@@ -400,13 +411,11 @@ void ContentView::editCurrent() {
 }
 
 void ContentView::removeSelected() {
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    const QModelIndexList rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const int first = std::min_element(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
-                          return a.row() < b.row();
-                      })->row();
-    removeBookmarks(selectedBookmarks());
+    const int first = rows.front().row();
+    removeBookmarks(bookmarksAt(rows));
     m_model->catchUp();
     // The row that takes the place of the first one deleted is next in line.
     if (const int count = m_model->rowCount(); count > 0)
@@ -446,31 +455,25 @@ void ContentView::showContextMenu(const QPoint& position) {
     QItemSelectionModel* selection = m_list->selectionModel();
     if (!selection->isSelected(index))
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    // The rows are looked up again when an action runs: the store may have
-    // changed while the menu was open.
-    QList<QUuid> ids;
-    for (const Bookmark& bookmark : selectedBookmarks())
-        ids << bookmark.id();
-    const auto current = [this, ids]() {
+    // The store may change while the menu is open: an action takes the
+    // chosen bookmarks that are still there, as they are then.
+    const std::vector<Bookmark> chosen = selectedBookmarks();
+    const auto current = [chosen]() {
         std::vector<Bookmark> found;
-        for (const QUuid& id : ids) {
-            if (const auto bookmark = m_model->bookmarkAt(m_model->rowOf(id)))
-                found.push_back(*bookmark);
-        }
+        std::copy_if(chosen.begin(), chosen.end(), std::back_inserter(found),
+                     [](const Bookmark& b) { return !b.object().isDeleted(); });
         return found;
     };
     QMenu menu(this);
-    menu.addAction(symbols::icon(u"safari"_s), tr("Open in Browser"), this, [this, current] {
-        for (const Bookmark& b : current())
-            openInBrowser(b);
-    });
+    menu.addAction(symbols::icon(u"safari"_s), tr("Open in Browser"), this,
+                   [this, current] { openAll(current()); });
     menu.addAction(symbols::icon(u"link"_s), tr("Copy Link"), this, &ContentView::copySelected);
     QAction* editAction =
         menu.addAction(symbols::icon(u"pencil"_s), tr("Edit\u2026"), this, [this, current] {
             if (const auto found = current(); found.size() == 1)
                 edit(found.front());
         });
-    editAction->setEnabled(ids.size() == 1);
+    editAction->setEnabled(chosen.size() == 1);
     menu.addAction(symbols::icon(u"tag"_s), tr("Add Tag\u2026"), this,
                    &ContentView::addTagToSelected);
     menu.addAction(tr("Remove Tag\u2026"), this, &ContentView::removeTagFromSelected);

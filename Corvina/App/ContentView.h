@@ -114,6 +114,11 @@ private:
     void observeRequests();
     void libraryChanged();
     void listChanged();
+    // The selected rows in list order, and the bookmarks they show.
+    QModelIndexList selectedRows() const;
+    std::vector<Bookmark> bookmarksAt(const QModelIndexList& rows) const;
+    // Asks first when there are many.
+    void openAll(const std::vector<Bookmark>& bookmarks);
     void removeBookmarks(const std::vector<Bookmark>& bookmarks);
     void tell(const HistoryOutcome& outcome, const QString& done, bool undoable);
     // Undoes (back) or redoes the history's next step.

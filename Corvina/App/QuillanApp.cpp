@@ -286,24 +286,28 @@ bool textHasFocus() {
            qobject_cast<QPlainTextEdit*>(focus);
 }
 
-LibraryHistory* frontHistory() {
+// Unlike activeLibraryWindow(), a sheet over the window keeps Undo to
+// itself: the library's step is not what the user is looking at.
+ContentView* frontLibrary() {
     auto* window = qobject_cast<LibraryWindow*>(QApplication::activeWindow());
-    return window && !textHasFocus() ? &window->content()->history() : nullptr;
+    return window && !textHasFocus() ? window->content() : nullptr;
 }
 } // namespace
 
 QString QuillanApp::commandTitle(CommandId id) const {
-    const LibraryHistory* history = frontHistory();
-    if (!history || (id != CommandId::undo && id != CommandId::redo))
+    ContentView* library = frontLibrary();
+    if (!library || (id != CommandId::undo && id != CommandId::redo))
         return {};
-    return id == CommandId::undo ? history->undoText() : history->redoText();
+    const LibraryHistory& history = library->history();
+    return id == CommandId::undo ? history.undoText() : history.redoText();
 }
 
 bool QuillanApp::isCommandEnabled(CommandId id) const {
-    const LibraryHistory* history = frontHistory();
-    if (!history || (id != CommandId::undo && id != CommandId::redo))
+    ContentView* library = frontLibrary();
+    if (!library || (id != CommandId::undo && id != CommandId::redo))
         return true;
-    return id == CommandId::undo ? history->canUndo() : history->canRedo();
+    const LibraryHistory& history = library->history();
+    return id == CommandId::undo ? history.canUndo() : history.canRedo();
 }
 
 void QuillanApp::runCommand(CommandId id) {
@@ -340,14 +344,14 @@ void QuillanApp::runCommand(CommandId id) {
         quit();
         break;
     case CommandId::undo:
-        if (frontHistory())
-            qobject_cast<LibraryWindow*>(QApplication::activeWindow())->content()->undo();
+        if (ContentView* library = frontLibrary())
+            library->undo();
         else
             onFocus("undo");
         break;
     case CommandId::redo:
-        if (frontHistory())
-            qobject_cast<LibraryWindow*>(QApplication::activeWindow())->content()->redo();
+        if (ContentView* library = frontLibrary())
+            library->redo();
         else
             onFocus("redo");
         break;

@@ -67,10 +67,6 @@ int BookmarkListView::rowCount() const {
     return model() ? model()->rowCount(rootIndex()) : 0;
 }
 
-qsizetype BookmarkListView::measuredRowCount() const {
-    return std::count(m_measuredAt.begin(), m_measuredAt.end(), m_generation);
-}
-
 // Heights ------------------------------------------------------------------
 
 int BookmarkListView::measure(int row) const {

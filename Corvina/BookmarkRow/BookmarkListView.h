@@ -39,8 +39,6 @@ public:
     // The row at the viewport's top and how many pixels of it lie above.
     QModelIndex topIndex() const { return m_anchor; }
     int topOffset() const { return m_anchorOffset; }
-    // Rows measured at the current width, of all rows.
-    qsizetype measuredRowCount() const;
 
 public Q_SLOTS:
     // Edit ▸ Copy while the list has the focus.

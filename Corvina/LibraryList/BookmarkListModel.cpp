@@ -224,14 +224,6 @@ int BookmarkListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int BookmarkListModel::rowOf(const QUuid& id) const {
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        if (m_rows[row].id() == id)
-            return int(row);
-    }
-    return -1;
-}
-
 QVariant BookmarkListModel::data(const QModelIndex& index, int role) const {
     const std::optional<Bookmark> bookmark = bookmarkFor(index);
     if (!bookmark)

@@ -69,8 +69,6 @@ public:
     // The bookmark shown in `row`, if it is still in the library.
     std::optional<Bookmark> bookmarkAt(int row) const;
     std::optional<Bookmark> bookmarkFor(const QModelIndex& index) const;
-    // The row showing the bookmark with this id, or -1.
-    int rowOf(const QUuid& id) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
